@@ -1,0 +1,52 @@
+# Korvel Typix: the two everyday commands are `make run` and `make test`.
+# Both install what is missing (scripts/install-deps), configure and build.
+
+BUILD      ?= build
+TSAN_BUILD ?= build-tsan
+BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test tsan bench fuzz package clean demo
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Starts the program on a demo data folder under build/ seeded with sample
+# dictations, so a newcomer sees a working queue.
+demo: build
+	scripts/make-demo-data $(BUILD)/demo
+
+run: demo
+	TYPIX_FOLDERS=$(BUILD)/demo/folders.ini $(BUILD)/typix
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The threaded tests under ThreadSanitizer.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DTYPIX_SANITIZE=thread -DTYPIX_BUILD_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L threaded
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTYPIX_BUILD_BENCH=ON -DTYPIX_BUILD_UI=OFF -DTYPIX_BUILD_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	scripts/run-benchmarks $(BENCH_BUILD)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DTYPIX_FUZZ=ON -DTYPIX_BUILD_UI=OFF -DTYPIX_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

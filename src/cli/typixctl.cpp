@@ -1,0 +1,12 @@
+// typixctl: the core on the command line, for administrators, scripts and tests.
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
+        std::fprintf(argc < 2 ? stderr : stdout, "usage: typixctl COMMAND [ARGS]\n");
+        return argc < 2 ? 2 : 0;
+    }
+    std::fprintf(stderr, "typixctl: unknown command '%s'\n", argv[1]);
+    return 2;
+}
