@@ -1,0 +1,29 @@
+#pragma once
+// Reading and writing initialization files: "[section]" lines followed by
+// "key=value" lines.  Files written by other programs are read correctly (CR LF
+// or LF line ends, blanks around '=', ';' and '#' comment lines, other sections);
+// sections and keys match without regard to letter case.  A value read holds at
+// most 259 characters.  A write keeps every other line as it was and replaces
+// the file atomically (temporary file + rename), so a crash or a full disk never
+// destroys the earlier copy.  Each call is a whole open/read or write/close:
+// nothing is cached, so a change made by one thread is seen by the next read
+// anywhere.  Threads may read and write the same file without a lock: a reader
+// sees either the old or the new file.
+#include <optional>
+#include <string>
+
+namespace typix {
+
+inline constexpr size_t kIniValueMax = 259;
+
+// The raw value, or nothing when the file, section or key is missing.
+std::optional<std::string> iniRead(const std::string& path, const std::string& section,
+                                   const std::string& key);
+// Writes (adding the section and key as needed).  False on failure; the old
+// file is then untouched.  `fileMode` applies when the file is created.
+bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
+              const std::string& value, unsigned fileMode = 0644);
+// Removes a key; false when the file could not be rewritten.
+bool iniRemove(const std::string& path, const std::string& section, const std::string& key);
+
+}  // namespace typix
