@@ -12,7 +12,7 @@ namespace typix {
 
 class LSoundSinkBase {
 public:
-    // 0 channels sets the error state and becomes 1.
+    // 0 channels (or more than 255) sets the error state and becomes 1.
     LSoundSinkBase(int32_t sampleRate, int32_t peakLevel, int channels);
     virtual ~LSoundSinkBase() = default;  // a file sink finishes its file here
     LSoundSinkBase(const LSoundSinkBase&) = delete;

@@ -5,21 +5,24 @@
 namespace typix {
 
 LSoundSourceBase::LSoundSourceBase(int32_t sampleRate, int32_t peakLevel, int channels)
-    : sampleRate_(sampleRate), peakLevel_(peakLevel), channels_(static_cast<uint8_t>(channels)) {
+    : sampleRate_(sampleRate), peakLevel_(peakLevel), channels_(1) {
     setFormat(sampleRate, peakLevel, channels);
 }
 
 void LSoundSourceBase::setFormat(int32_t sampleRate, int32_t peakLevel, int channels) {
     sampleRate_ = sampleRate;
     peakLevel_ = peakLevel;
-    channels_ = static_cast<uint8_t>(channels);
     if (sampleRate_ <= 0) {
         setError();
         sampleRate_ = 44100;
     }
-    if (channels_ == 0) {
+    // The count is stored in 8 bits: 256 and above would wrap, so they fail
+    // like 0 instead of silently becoming a small count.
+    if (channels < 1 || channels > 255) {
         setError();
         channels_ = 1;
+    } else {
+        channels_ = static_cast<uint8_t>(channels);
     }
 }
 

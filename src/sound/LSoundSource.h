@@ -23,7 +23,7 @@ inline constexpr int32_t kDefaultPeakLevel = 0x200000;  // 2097152
 class LSoundSourceBase {
 public:
     // Shared construction rules: rate <= 0 sets the error state and becomes
-    // 44100; 0 channels sets the error state and becomes 1.
+    // 44100; 0 channels (or more than 255) sets the error state and becomes 1.
     LSoundSourceBase(int32_t sampleRate, int32_t peakLevel, int channels);
     virtual ~LSoundSourceBase() = default;
     LSoundSourceBase(const LSoundSourceBase&) = delete;
