@@ -3,6 +3,9 @@
 // Every operation goes straight to the file; nothing is cached.  Reads never
 // fail (the default stands in); writes create the file and section as needed.
 //
+// Writes report false on failure (the old file is then untouched) and with an
+// empty path.  Not shared between threads: each thread makes its own object.
+//
 // Encodings:
 //  - integer: decimal text; read by atoi rules (leading blanks, optional sign,
 //    digits up to the first other character, 0 when none).
@@ -14,11 +17,13 @@
 //  - text: as is, at most 259 characters.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace typix {
 
 int parseAtoi(const std::string& text);
 int8_t parseLevel(const std::string& text);
+// "--dB" below -126, else "%ddB" (levels above 127 are written as 127).
 std::string formatLevel(int level);
 
 class LDatFile {
@@ -26,7 +31,9 @@ public:
     LDatFile() = default;
     explicit LDatFile(std::string path, unsigned fileMode = 0644)
         : path_(std::move(path)), fileMode_(fileMode) {}
-    ~LDatFile();  // flushes the file to disk when the path is not empty
+    // Flushes (see flush()) when the path is not empty and this object wrote;
+    // an object that only read has nothing to make durable.
+    ~LDatFile();
 
     const std::string& path() const { return path_; }
 
@@ -41,12 +48,14 @@ public:
     bool writeLevel(const std::string& section, const std::string& key, int level);
     bool writeText(const std::string& section, const std::string& key, const std::string& value);
 
-    // Makes the file durable on disk (fsync).
+    // Makes the file durable on disk.  Each write already syncs the new file
+    // before renaming it into place; this syncs the folder holding the name.
     void flush() const;
 
 private:
     std::string path_;
     unsigned fileMode_ = 0644;
+    bool wrote_ = false;
 };
 
 }  // namespace typix

@@ -5,12 +5,15 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace typix {
 
 class LFile {
 public:
+    class FolderIterator;
+
     LFile() = default;
     ~LFile() { close(); }
     LFile(LFile&& other) noexcept;
@@ -32,6 +35,9 @@ public:
     bool flush();       // fdatasync
 
 protected:
+    // Opens `path` with `flags` (O_CLOEXEC is added), closing any earlier file.
+    bool openWith(const std::string& path, int flags, unsigned mode = 0);
+
     int fd_ = -1;
 };
 
@@ -57,10 +63,11 @@ public:
 // without regard to letter case ("*.wav" finds a.WAV).  Entries come in the
 // order the file system gives; "." and ".." are skipped, directories are not.
 // Deleting or moving the current entry while iterating is allowed.
-class FolderIterator {
+class LFile::FolderIterator {
 public:
     // `pattern` is a folder path followed directly by a wildcard file name
-    // ("/data/Current Files/*.wav").  A missing folder yields no entries.
+    // ("/data/Current Files/*.wav").  A missing folder yields no entries.  A
+    // pattern without '/' lists the current folder.
     explicit FolderIterator(const std::string& pattern);
     ~FolderIterator();
     FolderIterator(const FolderIterator&) = delete;
@@ -71,12 +78,17 @@ public:
     std::string path() const;         // folder + name
     bool isDirectory() const;
     int64_t creationTime() const;   // seconds since 1970: birth time, else modification time
+    int64_t modificationTime() const;  // seconds since 1970
+    int64_t size() const;              // bytes; -1 when the entry cannot be examined
+    // Moves to the next matching entry; valid() turns false at the end.
     void next();
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
+
+using FolderIterator = LFile::FolderIterator;
 
 // True when `name` matches the wildcard `pattern` ('*', '?'), ignoring case.
 bool wildcardMatch(const std::string& pattern, const std::string& name);

@@ -12,7 +12,8 @@ public:
     void reset();
     // True when signalled (a wait of 0 ms that does not time out).
     bool test();
-    // Waits up to `milliseconds` for the signal; true when it was set in time.
+    // Waits up to `milliseconds` (a negative value: without limit) for the
+    // signal; true when it was set in time.
     bool wait(int milliseconds);
 
 private:

@@ -10,8 +10,13 @@
 //     after that goes on detached and isRunning() reports false.
 //  4. A detached body still owns the object: the destructor waits for it to
 //     finish before any field goes, so a late worker never touches freed
-//     memory.  Every derived destructor must call stop() first.
-//  5. Notifications carry no data: the receiver reads the worker's fields.
+//     memory.  Every derived destructor must call stop() first; one whose
+//     run body uses the derived class's own fields calls finish() instead,
+//     which also waits out a detached body, so those fields outlive it.
+//  5. start() after a detached stop never runs two bodies of one object at
+//     once: the new thread begins its body only when the old body has ended
+//     (the old body keeps seeing its stop request meanwhile).
+//  6. Notifications carry no data: the receiver reads the worker's fields.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -45,9 +50,13 @@ public:
     // Sets the stop signal, waits up to 5000 ms.  Returns true when a thread
     // existed (false when there was none).  Safe to call repeatedly.
     bool stop();
+    // stop(), then waits without a time limit until no body of this object
+    // runs any more (detached ones included).  For destructors.
+    void finish();
     bool isRunning() const;
 
-    // Changes the priority of the running thread (from the worker itself).
+    // Changes the priority of the calling worker thread (from inside run()),
+    // or, called from another thread, of the object's current thread.
     void setPriority(ThreadPriority priority);
 
     LLockObject& lock() { return lock_; }
@@ -67,13 +76,21 @@ protected:
 
 private:
     struct Control;
+    struct Run;
+    static void entry(std::shared_ptr<Control> control, LThread* self, std::shared_ptr<Run> run);
     std::shared_ptr<Control> control_;
 };
+
+// Applies `priority` to the kernel thread `tid` (0: the calling thread).
+// Returns false when the system refused; callers ignore that.
+bool applyThreadPriority(int tid, ThreadPriority priority);
 
 // A worker that posts a bare message to a registered PostWindow when it
 // starts and when it ends.  The target is guarded by lock().
 class LThreadNotify : public LThread {
 public:
+    ~LThreadNotify() override;
+
     // Interface thread: set (or clear with nullptr) the notify target.
     void setNotifyTarget(PostWindow* window, uint32_t message);
 

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 namespace typix {
 
@@ -26,9 +25,16 @@ public:
 Poster* interfacePoster();
 void setInterfacePoster(Poster* poster);
 
-// A test poster: calls pile up until runPending() runs them on the caller's thread.
+// A test poster: calls pile up until runPending() runs them on the caller's
+// thread, which thereby plays the interface thread.  post() may be called from
+// any thread; the run functions from one thread at a time.
 class QueuePoster : public Poster {
 public:
+    QueuePoster();
+    ~QueuePoster() override;
+    QueuePoster(const QueuePoster&) = delete;
+    QueuePoster& operator=(const QueuePoster&) = delete;
+
     void post(std::function<void()> call) override;
     // Runs every call posted so far (and those they post in turn); returns how many ran.
     int runPending();
@@ -38,8 +44,7 @@ public:
 
 private:
     struct Impl;
-    std::shared_ptr<Impl> impl_ = makeImpl();
-    static std::shared_ptr<Impl> makeImpl();
+    std::unique_ptr<Impl> impl_;
 };
 
 // The stand-in for a hidden notification window.  Messages posted to it from
@@ -56,7 +61,8 @@ public:
     PostWindow& operator=(const PostWindow&) = delete;
 
     // Thread-safe.  Returns false when there is no poster (the message is lost,
-    // as a post to a missing window is).
+    // as a post to a missing window is).  With no poster given at construction
+    // the process-wide interfacePoster() is looked up at each post.
     bool post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 
 private:
