@@ -1,0 +1,51 @@
+#include "app/SettingKeys.h"
+
+#include <strings.h>
+
+namespace typix {
+
+const std::vector<SettingKey>& settingKeys() {
+    using E = SettingEncoding;
+    static const std::vector<SettingKey> keys = {
+        {"soundoutdevice", E::Integer, 0, ""},
+        {"soundoutvolume", E::Level, 0, ""},
+        {"slowspeed", E::Integer, 50, ""},
+        {"fastspeed", E::Integer, 150, ""},
+        {"pedaltype", E::Integer, 0, ""},
+        {"hotkeys", E::Flag, 1, ""},
+        {"emailcheck", E::Flag, 0, ""},
+        {"emailattachfolder", E::Text, 0, ""},
+        {"lancheck", E::Flag, 0, ""},
+        {"lanfolder", E::Text, 0, ""},
+        {"ftpcheck", E::Flag, 0, ""},
+        {"ftpserver", E::Text, 0, ""},
+        {"ftpusername", E::Text, 0, ""},
+        {"ftppassword", E::Text, 0, ""},
+        {"ftpdir", E::Text, 0, ""},
+        {"ftpinterval", E::Integer, 0, ""},
+        {"ftpstatusupload", E::Flag, 1, ""},
+        {"fileloaddir", E::Text, 0, ""},
+        {"dispatchattachdir", E::Text, 0, ""},
+        {"number", E::Integer, 1, ""},
+        {"docksoundin", E::Integer, 0, ""},
+        {"docksoundinchan", E::Integer, -2, ""},
+        {"dockrecordvolume", E::Level, 0, ""},
+        {"dockactivate", E::Level, -15, ""},
+        // The mail transport: an SMTP server when set, else the system's
+        // sendmail-compatible program.
+        {"smtpserver", E::Text, 0, ""},
+        {"smtpuser", E::Text, 0, ""},
+        {"smtppassword", E::Text, 0, ""},
+        {"smtpfrom", E::Text, 0, ""},
+    };
+    return keys;
+}
+
+const SettingKey* findSettingKey(const std::string& name) {
+    for (const SettingKey& key : settingKeys()) {
+        if (strcasecmp(key.name, name.c_str()) == 0) return &key;
+    }
+    return nullptr;
+}
+
+}  // namespace typix
