@@ -1,0 +1,34 @@
+#include "transfer/IncomingLock.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace typix {
+
+LLockObject& incomingLock() {
+    static LLockObject lock;
+    return lock;
+}
+
+bool copyIntoIncoming(const std::string& path, const std::string& incomingFolder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (path.empty() || !fs::is_regular_file(path, error)) return false;
+    const fs::path target = fs::path(incomingFolder) / fs::path(path).filename();
+    // The temporary name starts with a dot and ends in neither ".wav" nor
+    // ".dct", so no import pass ever takes it for an arrival.
+    const fs::path temporary = fs::path(incomingFolder) / ("." + target.filename().string() + ".copying");
+    LLock hold(incomingLock());
+    if (fs::equivalent(path, target, error)) return true;
+    error.clear();
+    fs::copy_file(path, temporary, fs::copy_options::overwrite_existing, error);
+    if (!error) fs::rename(temporary, target, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace typix
