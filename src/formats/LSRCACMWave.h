@@ -57,12 +57,14 @@ public:
 private:
     void openStream(const std::vector<uint8_t>& format);
     void takeDecoded(int32_t*& out, int64_t& need);
-    bool decodeMore(int64_t need);
+    void decodeMore(int64_t need);
     int64_t fillInput();
     void resetDecoding();
     void seekToBlockFor(int32_t frame);
-    int64_t frames(int64_t bytes) const { return codecFramesForBytes(bytes, formatRate_, formatByteRate_); }
-    int64_t bytes(int64_t frames) const { return codecBytesForFrames(frames, formatRate_, formatByteRate_); }
+    void moveFileTo(int64_t dataOffset);
+    // Frames in `bytes` of the data; by whole blocks when every block decodes
+    // to the same number of frames, else from the format's byte rate.
+    int64_t framesIn(int64_t bytes) const;
 
     LReadFile file_;
     int64_t dataBytes_ = 0;
@@ -70,17 +72,20 @@ private:
     int64_t dataStart_ = 0;
     std::unique_ptr<CodecStream> stream_;
     std::vector<uint8_t> input_;    // compressed bytes, inputWaiting_ of them valid
-    std::vector<int16_t> output_;   // decoded samples, from outputTaken_ to outputUsed_
+    std::vector<int16_t> output_;   // decoded samples, outputTaken_ .. outputUsed_ not yet delivered
+    std::vector<int32_t> scratch_;  // frames decoded and dropped by a seek
     int64_t inputWaiting_ = 0;
-    size_t outputUsed_ = 0;
-    size_t outputTaken_ = 0;
+    int64_t outputUsed_ = 0;
+    int64_t outputTaken_ = 0;
     int64_t inputSize_ = 0;
     int64_t outputSize_ = 0;  // bytes: channels * 2 * kOutputFrames
+    int64_t framesPerBlock_ = 0;
     int32_t formatRate_ = 0;
     int32_t formatByteRate_ = 0;
     uint16_t formatBlockAlign_ = 0;
     uint16_t formatTag_ = 0;
     bool atEnd_ = false;
+    bool lengthExact_ = false;
     int32_t position_ = 0;
     int32_t length_ = 0;
 };

@@ -1,0 +1,308 @@
+#include "formats/CodecStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/mem.h>
+}
+
+namespace typix {
+
+namespace {
+
+// Packets of tiny-block codecs (A-law has one byte per sample) are grouped up
+// to this size so that the decoder is not called once per sample.
+constexpr int64_t kGroupedPacketBytes = 4096;
+// Blocks of this size or more are codec blocks that go one to a packet, as
+// the decoders that return one block per call expect.
+constexpr int64_t kRealBlockBytes = 8;
+// Decoders with running state (GSM, G.726...) settle to the same output after
+// this much audio has gone through them; a seek starts that far earlier.
+constexpr int64_t kRunInFrames = 4096;
+// Decode errors in a row after which a conversion gives up on its input.
+constexpr int kMaxErrorsInRow = 64;
+
+uint16_t readLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t readLe32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+AVCodecID codecIdFor(uint16_t tag) {
+    const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
+    return av_codec_get_id(tables, tag);
+}
+
+bool needsParser(AVCodecID id) {
+    return id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3 ||
+           id == AV_CODEC_ID_AC3 || id == AV_CODEC_ID_EAC3 || id == AV_CODEC_ID_DTS;
+}
+
+// Codecs whose blocks decode on their own, without state from earlier blocks.
+bool blocksIndependent(AVCodecID id) {
+    const bool pcm = id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+    return pcm || id == AV_CODEC_ID_ADPCM_IMA_WAV || id == AV_CODEC_ID_ADPCM_MS;
+}
+
+}  // namespace
+
+bool CodecWaveFormat::parse(const std::vector<uint8_t>& chunk) {
+    if (chunk.size() < 14) return false;
+    const uint8_t* p = chunk.data();
+    tag = readLe16(p);
+    channels = readLe16(p + 2);
+    rate = readLe32(p + 4);
+    byteRate = readLe32(p + 8);
+    blockAlign = readLe16(p + 12);
+    bitsPerSample = chunk.size() >= 16 ? readLe16(p + 14) : 0;
+    extra.clear();
+    if (chunk.size() >= 18) {
+        const size_t declared = readLe16(p + 16);
+        const size_t size = std::min(declared, chunk.size() - 18);
+        extra.assign(p + 18, p + 18 + size);
+    }
+    // An extensible format names its real tag in the first bytes of the
+    // sub-format identifier, after valid bits (2) and the channel mask (4).
+    if (tag == 0xFFFE && extra.size() >= 8) tag = readLe16(extra.data() + 6);
+    return true;
+}
+
+struct CodecStream::Impl {
+    AVCodecContext* ctx = nullptr;
+    AVCodecParserContext* parser = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    AVCodecID id = AV_CODEC_ID_NONE;
+    int channels = 0;
+    int64_t blockAlign = 0;
+    int64_t packetBytes = 0;
+    int64_t rate = 0;
+    int64_t byteRate = 0;
+    bool drained = false;   // the end was signalled to the decoder
+    bool finished = false;  // the decoder has given its last frame
+
+    ~Impl() {
+        if (parser) av_parser_close(parser);
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+        avcodec_free_context(&ctx);
+    }
+};
+
+std::string CodecStream::decoderNameFor(uint16_t tag) {
+    const AVCodec* codec = avcodec_find_decoder(codecIdFor(tag));
+    return codec ? codec->name : "";
+}
+
+static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCodecID id) {
+    ctx->sample_rate = static_cast<int>(f.rate);
+    av_channel_layout_default(&ctx->ch_layout, f.channels);
+    ctx->block_align = f.blockAlign;
+    ctx->bit_rate = static_cast<int64_t>(f.byteRate) * 8;
+    ctx->bits_per_coded_sample = f.bitsPerSample;
+    // G.726 in a wave file tells its code size only through the bit rate.
+    if (id == AV_CODEC_ID_ADPCM_G726 && f.rate > 0) {
+        const int64_t bits = ctx->bit_rate / f.rate;
+        if (bits >= 2 && bits <= 5) ctx->bits_per_coded_sample = static_cast<int>(bits);
+    }
+    if (!f.extra.empty()) {
+        ctx->extradata = static_cast<uint8_t*>(av_mallocz(f.extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!ctx->extradata) return false;
+        std::memcpy(ctx->extradata, f.extra.data(), f.extra.size());
+        ctx->extradata_size = static_cast<int>(f.extra.size());
+    }
+    return true;
+}
+
+std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
+    if (f.channels == 0 || f.rate == 0) return nullptr;
+    const AVCodecID id = codecIdFor(f.tag);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (!codec) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->id = id;
+    impl->ctx = avcodec_alloc_context3(codec);
+    impl->packet = av_packet_alloc();
+    impl->frame = av_frame_alloc();
+    if (!impl->ctx || !impl->packet || !impl->frame) return nullptr;
+    if (!configureContext(impl->ctx, f, id)) return nullptr;
+    if (avcodec_open2(impl->ctx, codec, nullptr) < 0) return nullptr;
+    if (impl->ctx->ch_layout.nb_channels != f.channels) return nullptr;
+    if (needsParser(id)) {
+        impl->parser = av_parser_init(id);
+        if (!impl->parser) return nullptr;
+    }
+    impl->channels = f.channels;
+    impl->blockAlign = f.blockAlign;
+    impl->rate = f.rate;
+    impl->byteRate = f.byteRate;
+    if (impl->blockAlign >= kRealBlockBytes) impl->packetBytes = impl->blockAlign;
+    else if (impl->blockAlign > 0) impl->packetBytes = impl->blockAlign * (kGroupedPacketBytes / impl->blockAlign);
+    else impl->packetBytes = kGroupedPacketBytes;
+
+    std::unique_ptr<CodecStream> stream(new CodecStream(std::move(impl)));
+    Impl& s = *stream->impl_;
+    if (!s.parser && s.blockAlign > 0) {
+        const int64_t one = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.blockAlign));
+        const int64_t all = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.packetBytes));
+        if (one > 0 && all == one * (s.packetBytes / s.blockAlign)) stream->framesPerBlock_ = one;
+    }
+    if (s.parser) {
+        stream->runInFrames_ = 4 * 1152;  // MPEG audio: bit reservoir and filter bank overlap
+    } else if (!blocksIndependent(id)) {
+        stream->runInFrames_ = kRunInFrames;
+    }
+    return stream;
+}
+
+CodecStream::CodecStream(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+CodecStream::~CodecStream() = default;
+
+std::string CodecStream::name() const { return impl_->ctx->codec->name; }
+
+bool CodecStream::usesParser() const { return impl_->parser != nullptr; }
+
+int64_t CodecStream::inputSizeFor(int64_t outputFrames) const {
+    const Impl& s = *impl_;
+    if (framesPerBlock_ > 0) return std::max<int64_t>(1, outputFrames / framesPerBlock_) * s.blockAlign;
+    int64_t bytes = s.rate > 0 ? outputFrames * s.byteRate / s.rate : 0;
+    if (bytes <= 0) bytes = kGroupedPacketBytes;
+    bytes = std::clamp<int64_t>(bytes, 1024, 1 << 20);
+    if (!s.parser && s.blockAlign > 0) bytes = std::max<int64_t>(1, bytes / s.blockAlign) * s.blockAlign;
+    return bytes;
+}
+
+int64_t CodecStream::framesForPartialBlock(int64_t bytes) const {
+    if (bytes <= 0) return 0;
+    const int d = av_get_audio_frame_duration(impl_->ctx, static_cast<int>(bytes));
+    return d > 0 ? d : 0;
+}
+
+void CodecStream::reset() {
+    Impl& s = *impl_;
+    avcodec_flush_buffers(s.ctx);
+    if (s.parser) {
+        av_parser_close(s.parser);
+        s.parser = av_parser_init(s.id);
+    }
+    s.drained = false;
+    s.finished = false;
+    kept_.clear();
+    keptTaken_ = 0;
+}
+
+CodecConvertResult CodecStream::convert(const uint8_t* input, int64_t inputBytes, int16_t* output,
+                                        int64_t outputSamples, CodecConvert flag) {
+    CodecConvertResult result;
+    int64_t written = 0;
+    const int64_t keptLeft = static_cast<int64_t>(kept_.size() - keptTaken_);
+    if (keptLeft > 0) {
+        written = std::min(keptLeft, outputSamples);
+        std::memcpy(output, kept_.data() + keptTaken_, static_cast<size_t>(written) * 2);
+        keptTaken_ += static_cast<size_t>(written);
+    }
+    int64_t used = 0;
+    int errors = 0;
+    while (written < outputSamples && errors < kMaxErrorsInRow) {
+        const int64_t before = written;
+        if (receiveInto(output, outputSamples, written)) {
+            errors = written > before ? 0 : errors + 1;
+            continue;
+        }
+        if (impl_->finished || !nextPacket(input, inputBytes, flag, used)) break;
+    }
+    result.inputUsed = used;
+    result.outputSamples = written;
+    return result;
+}
+
+// One frame from the decoder into the output (and what does not fit into the
+// kept audio).  False when the decoder wants input or has finished.
+bool CodecStream::receiveInto(int16_t* output, int64_t outputSamples, int64_t& written) {
+    Impl& s = *impl_;
+    if (s.finished) return false;
+    const int ret = avcodec_receive_frame(s.ctx, s.frame);
+    if (ret == AVERROR(EAGAIN)) return false;
+    if (ret == AVERROR_EOF) {
+        s.finished = true;
+        return false;
+    }
+    if (ret < 0) return true;  // a bad packet: skipped, as the decoder's own tools do
+    keepFrame(output, outputSamples, written);
+    av_frame_unref(s.frame);
+    return true;
+}
+
+void CodecStream::keepFrame(int16_t* output, int64_t outputSamples, int64_t& written) {
+    const AVFrame* f = impl_->frame;
+    const int channels = f->ch_layout.nb_channels;
+    if (channels != impl_->channels || f->nb_samples <= 0) return;
+    const int64_t samples = static_cast<int64_t>(f->nb_samples) * channels;
+    if (written + samples <= outputSamples) {
+        if (codecInterleaveS16(f->format, f->extended_data, channels, f->nb_samples, output + written))
+            written += samples;
+        return;
+    }
+    kept_.resize(static_cast<size_t>(samples));
+    if (!codecInterleaveS16(f->format, f->extended_data, channels, f->nb_samples, kept_.data())) {
+        kept_.clear();
+        return;
+    }
+    const int64_t part = outputSamples - written;
+    std::memcpy(output + written, kept_.data(), static_cast<size_t>(part) * 2);
+    keptTaken_ = static_cast<size_t>(part);
+    written = outputSamples;
+}
+
+static bool sendBytes(AVCodecContext* ctx, AVPacket* packet, const uint8_t* data, int64_t size) {
+    av_packet_unref(packet);
+    packet->data = const_cast<uint8_t*>(data);
+    packet->size = static_cast<int>(size);
+    const int ret = avcodec_send_packet(ctx, packet);
+    packet->data = nullptr;
+    packet->size = 0;
+    return ret != AVERROR(EAGAIN);
+}
+
+// Hands the decoder its next packet from the input.  False when the input
+// holds no packet it may take now.
+bool CodecStream::nextPacket(const uint8_t* input, int64_t inputBytes, CodecConvert flag, int64_t& used) {
+    Impl& s = *impl_;
+    if (s.drained) return false;
+    const bool end = flag == CodecConvert::kEnd;
+    if (s.parser) {
+        for (;;) {
+            const int64_t remaining = inputBytes - used;
+            if (remaining == 0 && !end) return false;
+            uint8_t* data = nullptr;
+            int size = 0;
+            const int chunk = static_cast<int>(std::min<int64_t>(remaining, 1 << 20));
+            const int n = av_parser_parse2(s.parser, s.ctx, &data, &size, remaining ? input + used : nullptr,
+                                           chunk, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            used += std::max(n, 0);
+            if (size > 0) return sendBytes(s.ctx, s.packet, data, size);
+            if (remaining == 0 || n <= 0) break;
+        }
+        if (!end) return false;
+    } else {
+        const int64_t remaining = inputBytes - used;
+        int64_t size = 0;
+        if (remaining >= s.packetBytes) size = s.packetBytes;
+        else if (s.blockAlign > 0 && remaining >= s.blockAlign) size = remaining / s.blockAlign * s.blockAlign;
+        else if (remaining > 0 && (s.blockAlign == 0 || end)) size = remaining;
+        if (size > 0) {
+            if (!sendBytes(s.ctx, s.packet, input + used, size)) return false;
+            used += size;
+            return true;
+        }
+        if (!end) return false;
+    }
+    s.drained = true;
+    return sendBytes(s.ctx, s.packet, nullptr, 0);
+}
+
+}  // namespace typix
