@@ -1,0 +1,178 @@
+#include "dsp/LSRCConvertRate.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "dsp/RateKernels.h"
+
+namespace typix {
+
+namespace {
+
+// Extra frames after the history so that the vector loops may read a 64th
+// tap (its coefficient is zero).
+constexpr int32_t kHistoryPadFrames = 1;
+
+int64_t peakOf(const int32_t* samples, size_t count) {
+    int32_t hi = 0;
+    int32_t lo = 0;
+    for (size_t i = 0; i < count; ++i) {
+        hi = std::max(hi, samples[i]);
+        lo = std::min(lo, samples[i]);
+    }
+    return std::max<int64_t>(hi, -static_cast<int64_t>(lo));
+}
+
+// The smallest s >= 0 with (peak >> s) <= 0x7FFF.
+int shiftFor(int64_t peak) {
+    int s = 0;
+    while ((peak >> s) > 0x7FFF) ++s;
+    return s;
+}
+
+void shiftRight(int32_t* samples, size_t count, int s) {
+    if (s == 0) return;
+    const int64_t half = (int64_t{1} << s) >> 1;
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<int32_t>((samples[i] + half) >> s);
+}
+
+}  // namespace
+
+LSRCConvertRate::LSRCConvertRate(LSoundSource inner, int32_t targetRate)
+    : LSoundProcessBase(std::move(inner)) {
+    const int32_t inRate = sampleRate();
+    const int32_t peak = peakLevel() <= (1 << 20) ? peakLevel() * 2 : peakLevel();
+    setFormat(targetRate, peak, channels());
+    if (isError()) return;
+    fraction_ = chooseRateFraction(inRate, targetRate);
+    if (fraction_.p < 1) {
+        // Raising the rate more than 510 times: no step of whole 1/255 frames.
+        setError();
+        return;
+    }
+    shape_ = rateFilterShape(inRate, targetRate);
+    table_ = buildRateFilterTable(fraction_.q, shape_);
+    if (!allocate()) {
+        setError();
+        return;
+    }
+    fillInitialHistory();
+}
+
+bool LSRCConvertRate::allocate() {
+    const int c = channels();
+    const bool vectorLayout = c <= 2;
+    const int width = c == 2 ? 128 : 64;
+    try {
+        history_.assign(static_cast<size_t>(kHistoryFrames + kHistoryPadFrames) * c, 0);
+        if (vectorLayout) {
+            kernelTable_.assign(static_cast<size_t>(fraction_.q) * width, 0);
+            for (int i = 0; i < fraction_.q; ++i)
+                for (int k = 0; k < kRateTaps; ++k)
+                    for (int ch = 0; ch < c; ++ch)
+                        kernelTable_[static_cast<size_t>(i) * width + k * c + ch] = table_[i * kRateTaps + k];
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    run_.q = fraction_.q;
+    run_.p = fraction_.p;
+    run_.channels = c;
+    run_.history = history_.data();
+    return true;
+}
+
+void LSRCConvertRate::fillInitialHistory() {
+    const int32_t readFrames = kHistoryFrames - kLeadFrames;  // 8161
+    std::fill(history_.begin(), history_.end(), 0);
+    inner_.read(frameAt(kLeadFrames), readFrames);
+    run_.index = 0;
+    run_.phase = 0;
+    rescale(kLeadFrames);
+}
+
+// Sets the block shift from the peak of the frames from `firstFrame` to the
+// end of the history and scales them by it.
+void LSRCConvertRate::rescale(int32_t firstFrame) {
+    const size_t begin = static_cast<size_t>(firstFrame) * channels();
+    const size_t count = static_cast<size_t>(kHistoryFrames) * channels() - begin;
+    shift_ = shiftFor(peakOf(history_.data() + begin, count));
+    shiftRight(history_.data() + begin, count, shift_);
+    run_.rightShift = shift_ <= 15 ? 15 - shift_ : 0;
+    run_.leftShift = shift_ <= 15 ? 0 : shift_ - 15;
+    run_.rounding = (1 << run_.rightShift) >> 1;
+}
+
+void LSRCConvertRate::refill() {
+    const size_t c = channels();
+    int32_t* keep = frameAt(kRefillFrames);
+    for (size_t i = 0; i < kKeepFrames * c; ++i)
+        history_[i] = static_cast<int32_t>(static_cast<uint32_t>(keep[i]) << shift_);
+    inner_.read(frameAt(kKeepFrames), kRefillFrames);
+    rescale(0);
+    run_.index -= kRefillFrames;
+}
+
+int32_t LSRCConvertRate::runKernel(int32_t* out, int32_t frames) {
+    if (vectorKernels_ && channels() == 1) {
+        run_.table = kernelTable_.data();
+        return runRateMonoVector(run_, out, frames);
+    }
+    if (vectorKernels_ && channels() == 2) {
+        run_.table = kernelTable_.data();
+        return runRateStereoVector(run_, out, frames);
+    }
+    run_.table = table_.data();
+    return runRateScalar(run_, out, frames);
+}
+
+void LSRCConvertRate::read(int32_t* buffer, int32_t frames) {
+    if (isError()) return;
+    int32_t done = 0;
+    while (done < frames) {
+        done += runKernel(buffer + static_cast<size_t>(done) * channels(), frames - done);
+        // A ratio above 8129 frames per output frame needs several refills.
+        while (done < frames && run_.index > kRateLastIndex) refill();
+    }
+}
+
+void LSRCConvertRate::setPosition(int32_t frame) {
+    if (isError()) return;
+    // Before the start there is no output; a negative remainder would also
+    // give a negative phase.
+    const int32_t a = std::max(frame, 0);
+    const int32_t q = fraction_.q;
+    const int32_t p = fraction_.p;
+    const int32_t k = a / q;
+    const int32_t r = a % q;
+    inner_->setPosition(k * p + (r * p) / q - kLeadFrames);
+    run_.index = 0;
+    run_.phase = (r * p) % q;
+    inner_.read(history_.data(), kHistoryFrames);
+    rescale(0);
+}
+
+int32_t LSRCConvertRate::innerToOutput(int32_t a) const {
+    const int32_t q = fraction_.q;
+    const int32_t p = fraction_.p;
+    return (a / p) * q + ((a % p) * q) / p;
+}
+
+int32_t LSRCConvertRate::getPosition() {
+    if (isError() || !inner_) return 0;
+    return innerToOutput(inner_->getPosition() + run_.index - (kHistoryFrames - kLeadFrames));
+}
+
+int32_t LSRCConvertRate::getLength() {
+    if (isError() || !inner_) return 0;
+    return innerToOutput(inner_->getLength());
+}
+
+LSoundSource LSPConvertRate::apply(const LSoundSource& input) const {
+    if (!input.usable() || input->sampleRate() == targetRate_) return input;
+    return makeSource<LSRCConvertRate>(input, targetRate_);
+}
+
+}  // namespace typix

@@ -1,0 +1,41 @@
+#pragma once
+// The inner loop of the rate converter: for each output frame, normalise the
+// phase into the input index, then one 63-tap integer dot product per channel
+// over the history buffer.  A scalar form for any channel count, and
+// vectorised forms for mono and stereo that produce the very same numbers:
+// every product and sum is 32-bit wrap-around arithmetic, so the order of
+// summation does not matter.
+#include <cstdint>
+
+namespace typix {
+
+// The last history index from which 63 taps can still be read; a higher
+// index asks for a refill.
+inline constexpr int32_t kRateLastIndex = 8128;
+
+struct RateRun {
+    const int32_t* table = nullptr;    // coefficient layout of the chosen kernel
+    const int32_t* history = nullptr;  // interleaved frames
+    int32_t index = 0;                 // first history frame of the taps
+    int32_t phase = 0;                 // may exceed q until normalised
+    int32_t q = 1;
+    int32_t p = 0;
+    int32_t rounding = 0;    // added before the right shift
+    int32_t rightShift = 15;  // 15 - s for s <= 15
+    int32_t leftShift = 0;    // s - 15 for s > 15 (samples beyond +-2^30)
+    int channels = 1;
+};
+
+// Each kernel writes output frames until `frames` are done or the normalised
+// index passes kRateLastIndex, and returns the number of frames written; the
+// run is left normalised so that the caller can refill and call again.
+
+// Table layout: q x 63 (phase-major), any channel count.
+int32_t runRateScalar(RateRun& run, int32_t* out, int32_t frames);
+// Table layout: q x 64, the 64th tap zero; history readable one frame past
+// its end.
+int32_t runRateMonoVector(RateRun& run, int32_t* out, int32_t frames);
+// Table layout: q x 128, each tap twice (left, right), the last pair zero.
+int32_t runRateStereoVector(RateRun& run, int32_t* out, int32_t frames);
+
+}  // namespace typix
