@@ -42,6 +42,7 @@ bool applyThreadPriority(int tid, ThreadPriority priority) {
 struct LThread::Run {
     ThreadPriority priority = ThreadPriority::Normal;
     uint64_t stopsAtStart = 0;  // Control::stops when start() made this run
+    bool queued = false;        // started while a detached body was still busy
     int tid = 0;                // kernel thread id, 0 until the thread runs
     std::thread::id threadId;
     bool finished = false;
@@ -71,7 +72,8 @@ void LThread::start(ThreadPriority priority) {
     run->stopsAtStart = control_->stops;
     // With a detached body still busy the signal stays set for it; the new
     // thread resets it once that body has ended.
-    if (control_->threads == 0) stopSignal_.reset();
+    run->queued = control_->threads > 0;
+    if (!run->queued) stopSignal_.reset();
     try {
         std::thread(&LThread::entry, control_, this, run).detach();
     } catch (const std::system_error&) {
@@ -87,12 +89,16 @@ void LThread::entry(std::shared_ptr<Control> control, LThread* self, std::shared
     std::unique_lock<std::mutex> guard(control->mutex);
     run->tid = static_cast<int>(gettid());
     run->threadId = std::this_thread::get_id();
-    control->changed.wait(guard, [&] {
-        return !control->bodyActive || control->stops != run->stopsAtStart;
-    });
-    const bool stoppedBeforeBody = control->stops != run->stopsAtStart;
-    if (!stoppedBeforeBody) {
-        self->stopSignal_.reset();  // only a stale request of an earlier body can be set
+    // A queued thread that is stopped before the old body ends never begins.
+    bool skip = false;
+    if (run->queued) {
+        control->changed.wait(guard, [&] {
+            return !control->bodyActive || control->stops != run->stopsAtStart;
+        });
+        skip = control->stops != run->stopsAtStart;
+        if (!skip) self->stopSignal_.reset();  // the old body's request, now served
+    }
+    if (!skip) {
         control->bodyActive = true;
         control->bodyThread = run->threadId;
         guard.unlock();

@@ -1,0 +1,179 @@
+#include "support/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "support/TempFolder.h"
+
+namespace typix {
+namespace {
+
+using test::readBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+// A file as another program on another system leaves it: CR LF line ends,
+// comments, blanks around '=', mixed case, several sections, no final line end.
+const std::string kForeign =
+    "; written by another program\r\n"
+    "[General]\r\n"
+    "slowspeed=99\r\n"
+    "\r\n"
+    "[Settings]\r\n"
+    "# pedal setup\r\n"
+    "  SlowSpeed = 40%  \r\n"
+    "FastSpeed=150\r\n"
+    "lanfolder = /srv/drop\r\n"
+    "\r\n"
+    "[Other]\r\n"
+    "key=value";
+
+class IniFileTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+    std::string path = temp.file("settings.ini");
+};
+
+TEST_F(IniFileTest, ReadsForeignFileAcrossCaseBlanksAndSections) {
+    writeBytes(path, kForeign);
+    struct Case {
+        const char* section;
+        const char* key;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"settings", "slowspeed", "40%"},  {"SETTINGS", "fastspeed", "150"},
+        {"settings", "LanFolder", "/srv/drop"}, {"general", "slowspeed", "99"},
+        {"other", "key", "value"},         {"settings", "key", std::nullopt},
+        {"settings", "# pedal setup", std::nullopt}, {"missing", "slowspeed", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(iniRead(path, c.section, c.key), c.value) << c.section << "/" << c.key;
+}
+
+TEST_F(IniFileTest, WriteChangesOneLineAndKeepsEveryOtherByte) {
+    writeBytes(path, kForeign);
+    ASSERT_TRUE(iniWrite(path, "settings", "fastspeed", "175"));
+    std::string expected = kForeign;
+    expected.replace(expected.find("FastSpeed=150"), 13, "FastSpeed=175");
+    EXPECT_EQ(readBytes(path), expected);
+
+    ASSERT_TRUE(iniWrite(path, "settings", "slowspeed", "45"));
+    expected.replace(expected.find("  SlowSpeed = 40%  "), 19, "  SlowSpeed = 45");
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+TEST_F(IniFileTest, NewKeysGoToTheirSectionWithTheFileLineEnds) {
+    writeBytes(path, kForeign);
+    ASSERT_TRUE(iniWrite(path, "settings", "hotkeys", "false"));
+    ASSERT_TRUE(iniWrite(path, "dock", "number", "2"));
+    std::string expected = kForeign;
+    expected.insert(expected.find("\r\n\r\n[Other]") + 2, "hotkeys=false\r\n");
+    expected += "\r\n[dock]\r\nnumber=2\r\n";
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_EQ(iniRead(path, "Dock", "NUMBER"), "2");
+}
+
+TEST_F(IniFileTest, FirstWriteCreatesFileWithLfLines) {
+    ASSERT_TRUE(iniWrite(path, "file", "status", "Received"));
+    ASSERT_TRUE(iniWrite(path, "file", "name", "A. Sender"));
+    EXPECT_EQ(readBytes(path), "[file]\nstatus=Received\nname=A. Sender\n");
+}
+
+TEST_F(IniFileTest, LineBreaksInValuesCannotForgeKeys) {
+    ASSERT_TRUE(iniWrite(path, "file", "address", "1 Road\r\nTown\n[settings]\nftpserver=evil"));
+    EXPECT_EQ(iniRead(path, "file", "address"), "1 Road Town [settings] ftpserver=evil");
+    EXPECT_EQ(iniRead(path, "settings", "ftpserver"), std::nullopt);
+}
+
+TEST_F(IniFileTest, RejectsNamesThatWouldBreakTheLayout) {
+    EXPECT_FALSE(iniWrite(path, "set]tings", "key", "v"));
+    EXPECT_FALSE(iniWrite(path, "settings", "a=b", "v"));
+    EXPECT_FALSE(iniWrite(path, "settings", "", "v"));
+    EXPECT_FALSE(iniWrite(path, "", "key", "v"));
+    EXPECT_FALSE(iniWrite(path, "settings", "[key", "v"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(IniFileTest, RemoveTakesOutOnlyThatKey) {
+    writeBytes(path, kForeign);
+    ASSERT_TRUE(iniRemove(path, "settings", "fastspeed"));
+    std::string expected = kForeign;
+    expected.erase(expected.find("FastSpeed=150\r\n"), 15);
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_TRUE(iniRemove(path, "settings", "fastspeed"));
+    EXPECT_EQ(readBytes(path), expected);
+}
+
+TEST_F(IniFileTest, ByteOrderMarkIsKeptAndIgnored) {
+    writeBytes(path, "\xEF\xBB\xBF[settings]\nnumber=4\n");
+    EXPECT_EQ(iniRead(path, "settings", "number"), "4");
+    ASSERT_TRUE(iniWrite(path, "settings", "number", "5"));
+    EXPECT_EQ(readBytes(path), "\xEF\xBB\xBF[settings]\nnumber=5\n");
+}
+
+TEST_F(IniFileTest, SymbolicLinkStaysAndItsTargetChanges) {
+    const std::string target = temp.file("real.ini");
+    writeBytes(target, "[settings]\nnumber=1\n");
+    std::filesystem::create_symlink(target, path);
+    ASSERT_TRUE(iniWrite(path, "settings", "number", "2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(readBytes(target), "[settings]\nnumber=2\n");
+}
+
+TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    writeBytes(path, "[settings]\nnumber=1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+    EXPECT_FALSE(iniWrite(path, "settings", "other", "2"));
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(readBytes(path), "[settings]\nnumber=1\n");
+}
+
+TEST_F(IniFileTest, NoTemporaryFilesAreLeftBehind) {
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(iniWrite(path, "s", "k" + std::to_string(i), "v"));
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.folder())) {
+        static_cast<void>(entry);
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+// Readers in other threads see either the old or the new file, never a torn
+// one; writers of different keys in one process never lose each other's change.
+TEST_F(IniFileTest, ConcurrentReadersAndWritersNeverSeeATornFile) {
+    std::string body = "[settings]\n";
+    for (int i = 0; i < 200; ++i) body += "filler" + std::to_string(i) + "=" + std::string(40, 'x') + "\n";
+    writeBytes(path, body + "tail=end\n");
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0};
+    auto reader = [&] {
+        while (!done) {
+            const auto tail = iniRead(path, "settings", "tail");
+            const auto counter = iniRead(path, "settings", "counter");
+            if (tail != "end" || (counter && counter->empty())) ++torn;
+        }
+    };
+    auto writer = [&](const std::string& key) {
+        for (int i = 0; i < 60; ++i) ASSERT_TRUE(iniWrite(path, "settings", key, std::to_string(i)));
+    };
+    std::thread r1(reader), r2(reader);
+    std::thread w1(writer, "counter"), w2(writer, "other");
+    w1.join();
+    w2.join();
+    done = true;
+    r1.join();
+    r2.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(iniRead(path, "settings", "counter"), "59");
+    EXPECT_EQ(iniRead(path, "settings", "other"), "59");
+}
+
+}  // namespace
+}  // namespace typix
