@@ -99,7 +99,14 @@ bool finishDictation(const std::string& currentFolder, const std::string& doneFo
     for (const char* extension : {kRecordExtension, kAudioExtension, kTypingExtension}) {
         const std::string from = currentFolder + base + extension;
         const std::string to = doneFolder + base + extension;
-        if (!fileExists(from) || !moveReplacing(from, to)) continue;
+        // A same-named file in Done Files goes even when this dictation has
+        // no such file, so no older typing or record stays paired with the
+        // newer audio.
+        if (!fileExists(from)) {
+            ::unlink(to.c_str());
+            continue;
+        }
+        if (!moveReplacing(from, to)) continue;
         stampWithCurrentTime(to);
         if (std::string(extension) == kAudioExtension) audioMoved = true;
     }

@@ -26,8 +26,8 @@ int purgeDoneFiles(const std::string& doneFolder, uint64_t nowFileTime = current
 
 // Done or Dispatched: writes `status` into the record in Current Files, purges
 // Done Files, then moves record, audio and typing (in that order) into Done
-// Files, replacing same-named files there and stamping each moved file with
-// the current time.  Missing source files are skipped.  Returns false when the
+// Files, replacing the same-named triple there whole and stamping each moved
+// file with the current time.  Missing source files are skipped.  Returns false when the
 // audio was not in Current Files or could not be moved.
 bool finishDictation(const std::string& currentFolder, const std::string& doneFolder,
                      const std::string& base, const std::string& status);
