@@ -1,0 +1,67 @@
+#pragma once
+// PCM wave file sinks, one per on-disk sample type.
+//
+// The sink owns its file, opened for writing while others may read it.  The
+// 46-byte header is written at creation, rewritten (and flushed to disk) every
+// sample rate * 4 frames so that a reader of the growing file is never more
+// than about four seconds behind, and written a last time by the destructor:
+// the file is complete only once the last handle is gone.
+//
+// A sink whose file cannot be created is in the error state: its writes only
+// count frames.  Operating-system write errors are not reported.  Used by one
+// thread at a time.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sound/LSoundSink.h"
+#include "sound/SampleTypes.h"
+#include "support/LFile.h"
+
+namespace typix {
+
+class LSNKPCMFileBase : public LSoundSinkBase {
+public:
+    static constexpr int32_t kBufferFrames = 8192;
+
+    ~LSNKPCMFileBase() override;
+    // Shortens the file to `frames` frames when it is open and frames <=
+    // framesWritten(); later writes continue from there.
+    void truncate(int32_t frames) override;
+
+    int bytesPerSample() const { return bytesPerSample_; }
+
+protected:
+    using Convert = void (*)(const int32_t* in, uint8_t* out, size_t count);
+
+    // Opens or creates `path` (keeping an existing file), keeps
+    // max(framesToKeep, 0) frames of it and writes the header.
+    LSNKPCMFileBase(const std::string& path, int32_t sampleRate, int channels, int32_t peakLevel,
+                    int bytesPerSample, int32_t framesToKeep);
+    int32_t writeWith(const int32_t* buffer, int32_t frames, Convert convert);
+
+private:
+    int64_t frameBytes() const { return int64_t{channels()} * bytesPerSample_; }
+    void writeHeader();            // at the current offset; resets the countdown
+    void rewriteHeaderAndResize();  // header at 0, file cut after framesWritten()
+
+    int bytesPerSample_;
+    LWriteFile file_;
+    int64_t headerCountdown_ = 0;
+    std::vector<uint8_t> buffer_;
+};
+
+template <class T>
+class LSNKPCMFile : public LSNKPCMFileBase {
+public:
+    LSNKPCMFile(const std::string& path, int32_t sampleRate, int channels, int32_t framesToKeep = 0)
+        : LSNKPCMFileBase(path, sampleRate, channels, T::kPeakLevel, T::kBytes, framesToKeep) {}
+
+    int32_t write(const int32_t* buffer, int32_t frames) override {
+        return writeWith(buffer, frames,
+                         static_cast<void (*)(const int32_t*, uint8_t*, size_t)>(&T::fromInternal));
+    }
+};
+
+}  // namespace typix
