@@ -1,0 +1,267 @@
+#include "transfer/BGLoad.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "app/Settings.h"
+#include "support/LDatFile.h"
+#include "support/LFile.h"
+#include "transfer/AudioSteps.h"
+#include "transfer/DropFiles.h"
+#include "transfer/IncomingLock.h"
+#include "transfer/PackageFormat.h"
+
+namespace typix {
+
+namespace {
+
+constexpr int kPassPauseMs = 2000;
+constexpr int32_t kLanScanSeconds = 7;
+constexpr int32_t kEmailScanSeconds = 20;
+constexpr float kProgressStep = 0.04f;
+
+PassReport::Import waveReport(const std::string& name, AudioOutcome outcome) {
+    PassReport::Import line{name, ImportStatus::Delivered, true, "", ""};
+    size_t dot = name.rfind('.');
+    line.base = name.substr(0, dot);
+    switch (outcome) {
+        case AudioOutcome::Ok: break;
+        case AudioOutcome::Undecodable:
+            line.status = ImportStatus::Malformed;
+            line.reason = "not a readable wave file";
+            break;
+        case AudioOutcome::OutputFailed:
+            line.status = ImportStatus::Failed;
+            line.reason = "cannot write the audio file; kept for the next pass";
+            break;
+        case AudioOutcome::Stopped:
+            line.status = ImportStatus::Stopped;
+            line.reason = "stopped";
+            break;
+    }
+    return line;
+}
+
+}  // namespace
+
+int64_t systemClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+// The import's view of this thread: its stop test, its progress and the path
+// of the open dictation under the LThread lock.
+class BGLoad::Host : public ImportHost {
+public:
+    explicit Host(BGLoad& owner) : owner_(owner) {}
+    bool importStopRequested() override { return owner_.stopNow(); }
+    void importProgress(float value) override { owner_.SetProgress(value); }
+    void withFileInUse(const std::function<void(const std::string&)>& action) override {
+        LLock guard(owner_.lock());
+        action(owner_.fileInUse_);
+    }
+
+private:
+    BGLoad& owner_;
+};
+
+BGLoad::BGLoad() : clock_(systemClockSeconds) {}
+
+BGLoad::BGLoad(TransferFolders folders, TransferClock clock)
+    : folders_(std::move(folders)), clock_(std::move(clock)) {}
+
+BGLoad::~BGLoad() { stop(); }
+
+void BGLoad::configure(TransferFolders folders, TransferClock clock) {
+    folders_ = std::move(folders);
+    clock_ = std::move(clock);
+}
+
+TransferFolders BGLoad::foldersFromSettings() {
+    const Settings& store = settings();
+    return {store.incomingFiles(), store.currentFiles(), store.doneFiles(),
+            store.statusFolder(), store.settingsFile()};
+}
+
+LLockObject& BGLoad::incomingLock() { return typix::incomingLock(); }
+
+void BGLoad::SetFileInUse(const std::string& path) {
+    LLock guard(lock());
+    fileInUse_ = path;
+}
+
+bool BGLoad::stopNow() { return externalStop_.load() || stopRequested(); }
+
+int32_t BGLoad::now32() const { return static_cast<int32_t>(clock_()); }
+
+std::string BGLoad::readSetting(const char* key, const char* def) const {
+    return LDatFile(folders_.settingsFile).readText(kSettingsSection, key, def);
+}
+
+bool BGLoad::readFlag(const char* key, bool def) const {
+    return LDatFile(folders_.settingsFile).readFlag(kSettingsSection, key, def);
+}
+
+void BGLoad::SetProgress(float value) {
+    float old = progress_.load();
+    if (value - old > kProgressStep || value - old < -kProgressStep) {
+        progress_.store(value);
+        notifyCount_.fetch_add(1);
+        postNotify();
+    }
+}
+
+void BGLoad::run() {
+    while (!stopRequested()) {
+        report_ = PassReport{};
+        pass();
+        if (pause(kPassPauseMs)) break;
+    }
+}
+
+PassReport BGLoad::runPass() {
+    report_ = PassReport{};
+    pass();
+    return report_;
+}
+
+void BGLoad::pass() {
+    if (folders_.settingsFile.empty()) folders_ = foldersFromSettings();
+    const int32_t now = now32();
+    if (readFlag("ftpcheck", false)) {
+        int32_t last = lastFtpCheck_.load();
+        uint32_t interval = static_cast<uint32_t>(parseAtoi(readSetting("ftpinterval", "0")));
+        bool due = last == 0 || (interval != 0 && (static_cast<uint32_t>(last) + interval <
+                                                       static_cast<uint32_t>(now) ||
+                                                   now < last));
+        if (due) {
+            CheckFtp();
+            // A Check Now pressed during this check stays pending.
+            lastFtpCheck_.compare_exchange_strong(last, now);
+        }
+    }
+    if (readFlag("lancheck", false) &&
+        (int64_t{now} > int64_t{lastLanScan_} + kLanScanSeconds || now < lastLanScan_)) {
+        ScanDropFolder(readSetting("lanfolder"), 0.4f);
+        lastLanScan_ = now;
+    }
+    if (readFlag("emailcheck", false) &&
+        (int64_t{now} > int64_t{lastEmailScan_} + kEmailScanSeconds || now < lastEmailScan_)) {
+        ScanDropFolder(readSetting("emailattachfolder"), 0.45f);
+        lastEmailScan_ = now;
+    }
+    if (stopNow()) return;
+    ImportIncoming();
+    SetProgress(0.0f);
+}
+
+bool BGLoad::IsCompletePackage(const std::string& path) {
+    LReadFile file;
+    if (!file.open(path)) return false;
+    uint8_t head[6];
+    uint16_t version = 0xFFFF;
+    ssize_t got = file.read(head, sizeof head);
+    if (got >= 2) version = static_cast<uint16_t>(head[0] | (head[1] << 8));
+    if (version > 1 || got < 6) return false;
+    uint32_t length = static_cast<uint32_t>(head[2]) | (static_cast<uint32_t>(head[3]) << 8) |
+                      (static_cast<uint32_t>(head[4]) << 16) |
+                      (static_cast<uint32_t>(head[5]) << 24);
+    return static_cast<int64_t>(length) == file.size();
+}
+
+bool BGLoad::ShouldDropBadFile(const std::string& name) {
+    const int64_t now = now32();
+    if (name == badFileName_) {
+        if (now - badFileTime_ > 3600) {
+            badFileName_.clear();
+            return true;
+        }
+        return false;
+    }
+    if (now - badFileTime_ > 3600 || badFileTime_ > now) {
+        badFileTime_ = static_cast<int32_t>(now);
+        badFileName_ = name;
+    }
+    return false;
+}
+
+void BGLoad::ScanDropFolder(const std::string& setting, float base) {
+    const std::string folder = stripFolderSetting(setting);
+    if (folder.empty()) return;  // an unset folder is not scanned at all
+    float weight = 0.5f;
+    for (FolderIterator it(folder + "/*.dct"); it.valid() && !stopNow(); it.next()) {
+        if (it.isDirectory()) continue;
+        SetProgress(base + 0.05f * (1.0f - weight));
+        weight *= 0.5f;
+        const std::string name = it.name();
+        if (!isPlainFileName(name)) {
+            report_.skipped.push_back(name);
+            continue;
+        }
+        const std::string source = folder + "/" + name;
+        if (IsCompletePackage(source)) {
+            if (copyIntoFolder(source, folders_.incoming, name)) {
+                std::remove(source.c_str());
+                report_.fetched.push_back(name);
+            }
+        } else if (ShouldDropBadFile(source)) {
+            std::remove(source.c_str());
+        }
+    }
+}
+
+ImportResult BGLoad::ImportPackage(const std::string& path, float start, float span) {
+    Host host(*this);
+    ImportResult result = importPackage(path, folders_.current, start, span, host);
+    if (result.taken()) newDictation_.store(true);
+    return result;
+}
+
+bool BGLoad::ImportWave(const std::string& path, float start, float span) {
+    return importOneWave(path, start, span) == AudioOutcome::Ok;
+}
+
+AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float span) {
+    size_t slash = path.rfind('/');
+    std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    size_t dot = base.rfind('.');
+    if (dot != std::string::npos) base.resize(dot);
+    const std::string target = folders_.current + base + ".wav";
+    AudioOutcome outcome = convertWave(
+        path, target, false, [this] { return stopNow(); },
+        [&](int blocks) {
+            SetProgress(start + static_cast<float>(1.0 - std::pow(0.95, blocks)) * span);
+        });
+    if (outcome == AudioOutcome::Ok) newDictation_.store(true);
+    return outcome;
+}
+
+void BGLoad::ImportIncoming() {
+    LLock guard(incomingLock());
+    float weight = 1.0f;
+    for (FolderIterator it(folders_.incoming + "*.dct"); it.valid() && !stopNow(); it.next()) {
+        if (it.isDirectory()) continue;
+        const std::string path = it.path();
+        ImportResult result = ImportPackage(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight);
+        report_.imports.push_back({it.name(), result.status, false, result.base, result.reason});
+        if (stopNow()) break;
+        if (result.removesPackage()) std::remove(path.c_str());
+        weight *= 0.5f;
+    }
+    for (FolderIterator it(folders_.incoming + "*.wav"); it.valid() && !stopNow(); it.next()) {
+        if (it.isDirectory()) continue;
+        const std::string path = it.path();
+        AudioOutcome outcome =
+            importOneWave(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight);
+        report_.imports.push_back(waveReport(it.name(), outcome));
+        if (stopNow()) break;
+        // A wave that could not be written out stays for the next pass.
+        if (outcome != AudioOutcome::OutputFailed) std::remove(path.c_str());
+        weight *= 0.5f;
+    }
+}
+
+BGLoad& bgLoad() {
+    static BGLoad instance;
+    return instance;
+}
+
+}  // namespace typix
