@@ -18,7 +18,14 @@ class AlsaOutput : public OutputStream {
 public:
     AlsaOutput(snd_pcm_t* pcm, PcmFormat format, bool clockless, int64_t bufferFrames)
         : pcm_(pcm), format_(format), clockless_(clockless), bufferFrames_(bufferFrames),
-          clock_(format.rate, alsaClockFactor()) {}
+          clock_(format.rate, alsaClockFactor()) {
+        // A clockless PCM takes any amount: model a ring that lasts half a
+        // second of wall time also when its clock runs faster than real time.
+        if (clockless_) {
+            bufferFrames_ = std::max<int64_t>(bufferFrames_,
+                                              static_cast<int64_t>(format.rate * alsaClockFactor() / 2));
+        }
+    }
 
     ~AlsaOutput() override {
         snd_pcm_drop(pcm_);
@@ -93,7 +100,7 @@ private:
                 break;
             }
             handed_ += done;
-            if (done < count) break;
+            if (handed_ < entry.endFrame) break;  // the ring is full
         }
         if (!clockless_ && handed_ > 0 && snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) {
             snd_pcm_start(pcm_);
