@@ -23,6 +23,9 @@ constexpr int64_t kRealBlockBytes = 8;
 // Decoders with running state (GSM, G.726...) settle to the same output after
 // this much audio has gone through them; a seek starts that far earlier.
 constexpr int64_t kRunInFrames = 4096;
+// MPEG audio frames borrow bits from up to two frames before them and overlap
+// their neighbours in the filter bank; starting four frames early is enough.
+constexpr int64_t kParsedRunInPackets = 4;
 // Decode errors in a row after which a conversion gives up on its input.
 constexpr int kMaxErrorsInRow = 64;
 
@@ -72,8 +75,11 @@ bool CodecWaveFormat::parse(const std::vector<uint8_t>& chunk) {
 }
 
 struct CodecStream::Impl {
+    CodecWaveFormat format;
+    const AVCodec* codec = nullptr;
     AVCodecContext* ctx = nullptr;
     AVCodecParserContext* parser = nullptr;
+    AVCodecParserContext* scanParser = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     AVCodecID id = AV_CODEC_ID_NONE;
@@ -87,6 +93,7 @@ struct CodecStream::Impl {
 
     ~Impl() {
         if (parser) av_parser_close(parser);
+        if (scanParser) av_parser_close(scanParser);
         av_packet_free(&packet);
         av_frame_free(&frame);
         avcodec_free_context(&ctx);
@@ -118,20 +125,40 @@ static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCo
     return true;
 }
 
+// A decoder context set up for the format and opened; null when refused.
+static AVCodecContext* openContext(const AVCodec* codec, const CodecWaveFormat& f, AVCodecID id) {
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    if (!ctx) return nullptr;
+    if (!configureContext(ctx, f, id) || avcodec_open2(ctx, codec, nullptr) < 0 ||
+        ctx->ch_layout.nb_channels != f.channels) {
+        avcodec_free_context(&ctx);
+    }
+    return ctx;
+}
+
+static void quietDecoderLog() {
+    // The program keeps no log; a damaged packet is skipped silently.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)quiet;
+}
+
 std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
     if (f.channels == 0 || f.rate == 0) return nullptr;
+    quietDecoderLog();
     const AVCodecID id = codecIdFor(f.tag);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (!codec) return nullptr;
     auto impl = std::make_unique<Impl>();
+    impl->format = f;
+    impl->codec = codec;
     impl->id = id;
-    impl->ctx = avcodec_alloc_context3(codec);
+    impl->ctx = openContext(codec, f, id);
     impl->packet = av_packet_alloc();
     impl->frame = av_frame_alloc();
     if (!impl->ctx || !impl->packet || !impl->frame) return nullptr;
-    if (!configureContext(impl->ctx, f, id)) return nullptr;
-    if (avcodec_open2(impl->ctx, codec, nullptr) < 0) return nullptr;
-    if (impl->ctx->ch_layout.nb_channels != f.channels) return nullptr;
     if (needsParser(id)) {
         impl->parser = av_parser_init(id);
         if (!impl->parser) return nullptr;
@@ -152,7 +179,7 @@ std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
         if (one > 0 && all == one * (s.packetBytes / s.blockAlign)) stream->framesPerBlock_ = one;
     }
     if (s.parser) {
-        stream->runInFrames_ = 4 * 1152;  // MPEG audio: bit reservoir and filter bank overlap
+        stream->runInFrames_ = kParsedRunInPackets * 1152;
     } else if (!blocksIndependent(id)) {
         stream->runInFrames_ = kRunInFrames;
     }
@@ -184,7 +211,15 @@ int64_t CodecStream::framesForPartialBlock(int64_t bytes) const {
 
 void CodecStream::reset() {
     Impl& s = *impl_;
-    avcodec_flush_buffers(s.ctx);
+    // Reopening clears every decoder's running state; not all decoders
+    // clear it on a flush.
+    AVCodecContext* fresh = openContext(s.codec, s.format, s.id);
+    if (fresh) {
+        avcodec_free_context(&s.ctx);
+        s.ctx = fresh;
+    } else {
+        avcodec_flush_buffers(s.ctx);
+    }
     if (s.parser) {
         av_parser_close(s.parser);
         s.parser = av_parser_init(s.id);
@@ -193,6 +228,26 @@ void CodecStream::reset() {
     s.finished = false;
     kept_.clear();
     keptTaken_ = 0;
+}
+
+void CodecStream::scanPackets(const uint8_t* data, int64_t bytes, bool end, std::vector<CodecPacket>& packets) {
+    Impl& s = *impl_;
+    if (!s.parser) return;
+    if (!s.scanParser) s.scanParser = av_parser_init(s.id);
+    if (!s.scanParser) return;
+    int64_t used = 0;
+    for (;;) {
+        const int64_t remaining = bytes - used;
+        if (remaining == 0 && !end) return;
+        uint8_t* out = nullptr;
+        int size = 0;
+        const int chunk = static_cast<int>(std::min<int64_t>(remaining, 1 << 20));
+        const int n = av_parser_parse2(s.scanParser, s.ctx, &out, &size, remaining ? data + used : nullptr, chunk,
+                                       AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        used += std::max(n, 0);
+        if (size > 0) packets.push_back({size, std::max(s.scanParser->duration, 0)});
+        if ((remaining == 0 && size == 0) || (remaining > 0 && n <= 0)) return;
+    }
 }
 
 CodecConvertResult CodecStream::convert(const uint8_t* input, int64_t inputBytes, int16_t* output,

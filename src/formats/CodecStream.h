@@ -26,6 +26,12 @@ enum class CodecConvert {
     kEnd,         // the data is exhausted: decode everything and drain the codec
 };
 
+// One packet found by scanning a parsed stream: its bytes and frames.
+struct CodecPacket {
+    int64_t bytes = 0;
+    int64_t frames = 0;
+};
+
 struct CodecConvertResult {
     int64_t inputUsed = 0;      // bytes of the input the codec took
     int64_t outputSamples = 0;  // 16-bit samples written (frames * channels)
@@ -82,6 +88,10 @@ public:
     // Forgets kept audio, partial packets and the codec's running state
     // (the "start" conversion).
     void reset();
+    // For parsed streams: splits consecutive data into packets, with a parser
+    // of its own that keeps its place between calls; `end` flushes the last
+    // packet.  The packets' bytes add up to the data offered.
+    void scanPackets(const uint8_t* data, int64_t bytes, bool end, std::vector<CodecPacket>& packets);
 
 private:
     struct Impl;

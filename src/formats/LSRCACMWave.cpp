@@ -199,9 +199,13 @@ void LSRCACMWave::seekToBlockFor(int32_t frame) {
         const int64_t block = start / framesPerBlock_;
         offset = block * formatBlockAlign_;
         blockFrame = block * framesPerBlock_;
+    } else if (stream_->usesParser()) {
+        const PacketStart p = packetStartFor(start);
+        offset = p.offset;
+        blockFrame = p.frame;
     } else {
         offset = codecBytesForFrames(start, formatRate_, formatByteRate_);
-        if (formatBlockAlign_ > 0 && !stream_->usesParser()) offset -= offset % formatBlockAlign_;
+        if (formatBlockAlign_ > 0) offset -= offset % formatBlockAlign_;
         blockFrame = codecFramesForBytes(offset, formatRate_, formatByteRate_);
     }
     if (offset >= dataBytes_) {
@@ -216,6 +220,42 @@ void LSRCACMWave::seekToBlockFor(int32_t frame) {
         const int32_t n = static_cast<int32_t>(std::min<int64_t>(left, kOutputFrames));
         read(scratch_.data(), n);
         left -= n;
+    }
+}
+
+LSRCACMWave::PacketStart LSRCACMWave::packetStartFor(int64_t frame) {
+    scanPacketsTo(frame);
+    auto after = std::upper_bound(packetStarts_.begin(), packetStarts_.end(), frame,
+                                  [](int64_t f, const PacketStart& p) { return f < p.frame; });
+    if (after == packetStarts_.begin()) return {0, 0};
+    const PacketStart p = *(after - 1);
+    // Past the last packet that starts a frame: the end of the data.
+    if (scanDone_ && frame >= scannedFrames_) return {dataBytes_, scannedFrames_};
+    return p;
+}
+
+// Reads the data from where the scan stopped until a packet starting after
+// `frame` is known or the data ends.  The decoding's own file offset is
+// restored by the seek that follows.
+void LSRCACMWave::scanPacketsTo(int64_t frame) {
+    std::vector<uint8_t> chunk(64 * 1024);
+    std::vector<CodecPacket> packets;
+    while (!scanDone_ && scannedFrames_ <= frame) {
+        const int64_t want = std::min<int64_t>(static_cast<int64_t>(chunk.size()), dataBytes_ - scannedBytes_);
+        ssize_t got = 0;
+        if (want > 0 && file_.seek(dataStart_ + scannedBytes_, SEEK_SET) >= 0)
+            got = file_.read(chunk.data(), static_cast<size_t>(want));
+        got = std::max<ssize_t>(got, 0);
+        scannedBytes_ += got;
+        const bool end = got < want || scannedBytes_ >= dataBytes_;
+        packets.clear();
+        stream_->scanPackets(chunk.data(), got, end, packets);
+        for (const CodecPacket& p : packets) {
+            if (p.frames > 0) packetStarts_.push_back({scannedPacketBytes_, scannedFrames_});
+            scannedPacketBytes_ += p.bytes;
+            scannedFrames_ += p.frames;
+        }
+        scanDone_ = end;
     }
 }
 

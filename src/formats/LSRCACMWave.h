@@ -65,6 +65,14 @@ private:
     // Frames in `bytes` of the data; by whole blocks when every block decodes
     // to the same number of frames, else from the format's byte rate.
     int64_t framesIn(int64_t bytes) const;
+    // Parsed streams (MPEG audio) have no fixed blocks: their packet starts
+    // are found by scanning the data once, as far as a seek needs.
+    struct PacketStart {
+        int64_t offset;
+        int64_t frame;
+    };
+    PacketStart packetStartFor(int64_t frame);
+    void scanPacketsTo(int64_t frame);
 
     LReadFile file_;
     int64_t dataBytes_ = 0;
@@ -74,6 +82,11 @@ private:
     std::vector<uint8_t> input_;    // compressed bytes, inputWaiting_ of them valid
     std::vector<int16_t> output_;   // decoded samples, outputTaken_ .. outputUsed_ not yet delivered
     std::vector<int32_t> scratch_;  // frames decoded and dropped by a seek
+    std::vector<PacketStart> packetStarts_;
+    int64_t scannedBytes_ = 0;       // data read by the packet scan
+    int64_t scannedPacketBytes_ = 0; // data handed out as packets by the scan
+    int64_t scannedFrames_ = 0;
+    bool scanDone_ = false;
     int64_t inputWaiting_ = 0;
     int64_t outputUsed_ = 0;
     int64_t outputTaken_ = 0;
