@@ -240,7 +240,10 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
         Line& line = text.lines[static_cast<size_t>(place.keyLine)];
         size_t keep = line.text.find('=') + 1;
         while (keep < line.text.size() && (line.text[keep] == ' ' || line.text[keep] == '\t')) ++keep;
-        line.text = line.text.substr(0, keep) + clean;
+        const std::string changed = line.text.substr(0, keep) + clean;
+        // An unchanged value costs no rewrite (queue rebuilds rewrite every record).
+        if (changed == line.text) return true;
+        line.text = changed;
     } else {
         if (!text.lines.empty() && text.lines.back().end.empty()) text.lines.back().end = newline;
         const Line entry{cleanKey + "=" + clean, newline};

@@ -20,7 +20,11 @@ inline constexpr size_t kIniValueMax = 259;
 std::optional<std::string> iniRead(const std::string& path, const std::string& section,
                                    const std::string& key);
 // Writes (adding the section and key as needed).  False on failure; the old
-// file is then untouched.  `fileMode` applies when the file is created.
+// file is then untouched.  `fileMode` applies when the file is created; an
+// existing file keeps its permission bits.  A line break in `value` becomes a
+// blank (it would end the line); a section with ']' or a key with '=' or a
+// line break is refused.  Writing the value a key already has leaves the file
+// as it is.  Writers in one process take turns, so none loses another's key.
 bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
               const std::string& value, unsigned fileMode = 0644);
 // Removes a key; false when the file could not be rewritten.

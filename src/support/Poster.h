@@ -49,9 +49,10 @@ private:
 
 // The stand-in for a hidden notification window.  Messages posted to it from
 // any thread are delivered to its handler on the interface thread, in order.
-// Owned and destroyed on the interface thread; once destroyed, messages still
-// in flight are dropped, never delivered, so a handler never runs on a dead
-// object.
+// Normally owned and destroyed on the interface thread; once destroyed,
+// messages still in flight are dropped, never delivered, so a handler never
+// runs on a dead object.  A destruction on another thread waits for a handler
+// that is running, and a handler may destroy its own window.
 class PostWindow {
 public:
     using Handler = std::function<void(uint32_t message, uintptr_t wParam, intptr_t lParam)>;

@@ -29,6 +29,8 @@ public:
     std::atomic<bool> started{false};
     std::atomic<int> ignoreStopMs{0};
     std::atomic<bool> finishOnItsOwn{false};
+    std::atomic<bool> stopItself{false};
+    std::atomic<bool> stopResult{false};
 
     using LThread::pause;
     using LThread::stopRequested;
@@ -42,6 +44,7 @@ protected:
         nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
         started = true;
         if (ignoreStopMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ignoreStopMs.load()));
+        if (stopItself) stopResult = stop();
         while (!finishOnItsOwn && !pause(5)) {
         }
         --concurrent;
@@ -93,14 +96,22 @@ TEST(LThread, RestartAfterFinishingRunsAgainWithAFreshStopSignal) {
     EXPECT_EQ(worker.bodies, 2);
 }
 
-TEST(LThread, PauseEndsAtOnceOnStop) {
+TEST(LThread, PauseEndsAtOnceOnStopAndABodyMayStopItself) {
     Worker worker;
     EXPECT_FALSE(worker.pause(1));
     worker.start(ThreadPriority::Normal);
     waitUntil(worker.started);
-    const auto before = Clock::now();
+    auto before = Clock::now();
     worker.stop();
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
+
+    Worker self;
+    self.stopItself = true;
+    before = Clock::now();
+    self.start(ThreadPriority::Normal);
+    self.finish();  // the body's own stop() must not wait five seconds for itself
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(2));
+    EXPECT_TRUE(self.stopResult);
 }
 
 // A body that ignores its stop request: stop gives up after five seconds and
