@@ -31,18 +31,12 @@
 #include <vector>
 
 #include "sound/LSoundSource.h"
+#include "sound/LevelRecord.h"
 #include "sound/device/SoundDevice.h"
 #include "support/LThread.h"
 #include "support/Poster.h"
 
 namespace typix {
-
-// Levels of one block: a count (channels, 0 = none) and one level per channel
-// in whole decibels, -127 meaning silence.
-struct LevelRecord {
-    uint8_t count = 0;
-    std::array<int8_t, 256> levels{};
-};
 
 // The owner's view of a player.  Slot order matters to nobody but is kept:
 // started, stopped, two slots the player never calls, position, levels.
