@@ -10,9 +10,9 @@
 //     after that goes on detached and isRunning() reports false.
 //  4. A detached body still owns the object: the destructor waits for it to
 //     finish before any field goes, so a late worker never touches freed
-//     memory.  Every derived destructor must call stop() first; one whose
-//     run body uses the derived class's own fields calls finish() instead,
-//     which also waits out a detached body, so those fields outlive it.
+//     memory.  Every derived destructor therefore calls finish() first (it
+//     stops, then waits out a detached body too); stop() alone would let a
+//     detached body outlive the derived class's fields.
 //  5. start() after a detached stop never runs two bodies of one object at
 //     once: the new thread begins its body only when the old body has ended
 //     (the old body keeps seeing its stop request meanwhile).
