@@ -39,7 +39,8 @@ bool findWaveForm(LFile& file, WaveInfo& info) {
         const int64_t at = file.tell();
         uint8_t head[12];
         if (!readExactly(file, head, sizeof head))
-            return fail(info, "file too short for a RIFF header", at);
+            return fail(info, at == 0 ? "file too short for a RIFF header"
+                                      : "no RIFF/WAVE form before the end of the file", at);
         if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) return true;
         const uint32_t size = (get32(head + 4) + 1) >> 1 << 1;
         if (size <= 4) return fail(info, "no RIFF/WAVE form (bad form size)", at);
@@ -53,7 +54,7 @@ bool findChunk(LFile& file, const char* id, uint32_t& size, WaveInfo& info) {
         const int64_t at = file.tell();
         uint8_t head[8];
         if (!readExactly(file, head, sizeof head))
-            return fail(info, std::string("no \"") + id + "\" chunk", at);
+            return fail(info, std::string("no \"") + id + "\" chunk before the end of the file", at);
         size = get32(head + 4);
         if (std::memcmp(head, id, 4) == 0) return true;
         const int32_t skip = static_cast<int32_t>((size + 1) >> 1 << 1);
