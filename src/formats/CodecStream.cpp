@@ -35,7 +35,18 @@ uint32_t readLe32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-AVCodecID codecIdFor(uint16_t tag) {
+// The RIFF tag table names one codec per tag; plain and float PCM need the
+// sample size as well, as the decoder library's own wave reader does.
+AVCodecID codecIdFor(uint16_t tag, uint16_t bits) {
+    if (tag == 1) {
+        switch (bits) {
+        case 8: return AV_CODEC_ID_PCM_U8;
+        case 24: return AV_CODEC_ID_PCM_S24LE;
+        case 32: return AV_CODEC_ID_PCM_S32LE;
+        default: break;
+        }
+    }
+    if (tag == 3 && bits == 64) return AV_CODEC_ID_PCM_F64LE;
     const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
     return av_codec_get_id(tables, tag);
 }
@@ -80,6 +91,7 @@ struct CodecStream::Impl {
     AVCodecContext* ctx = nullptr;
     AVCodecParserContext* parser = nullptr;
     AVCodecParserContext* scanParser = nullptr;
+    AVCodecContext* scanCtx = nullptr;  // the scan parser's, kept apart from the decoder
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     AVCodecID id = AV_CODEC_ID_NONE;
@@ -94,14 +106,15 @@ struct CodecStream::Impl {
     ~Impl() {
         if (parser) av_parser_close(parser);
         if (scanParser) av_parser_close(scanParser);
+        avcodec_free_context(&scanCtx);
         av_packet_free(&packet);
         av_frame_free(&frame);
         avcodec_free_context(&ctx);
     }
 };
 
-std::string CodecStream::decoderNameFor(uint16_t tag) {
-    const AVCodec* codec = avcodec_find_decoder(codecIdFor(tag));
+std::string CodecStream::decoderNameFor(uint16_t tag, uint16_t bits) {
+    const AVCodec* codec = avcodec_find_decoder(codecIdFor(tag, bits));
     return codec ? codec->name : "";
 }
 
@@ -148,7 +161,7 @@ static void quietDecoderLog() {
 std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
     if (f.channels == 0 || f.rate == 0) return nullptr;
     quietDecoderLog();
-    const AVCodecID id = codecIdFor(f.tag);
+    const AVCodecID id = codecIdFor(f.tag, f.bitsPerSample);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     if (!codec) return nullptr;
     auto impl = std::make_unique<Impl>();
@@ -233,8 +246,9 @@ void CodecStream::reset() {
 void CodecStream::scanPackets(const uint8_t* data, int64_t bytes, bool end, std::vector<CodecPacket>& packets) {
     Impl& s = *impl_;
     if (!s.parser) return;
+    if (!s.scanCtx) s.scanCtx = avcodec_alloc_context3(s.codec);
     if (!s.scanParser) s.scanParser = av_parser_init(s.id);
-    if (!s.scanParser) return;
+    if (!s.scanParser || !s.scanCtx) return;
     int64_t used = 0;
     for (;;) {
         const int64_t remaining = bytes - used;
@@ -242,7 +256,7 @@ void CodecStream::scanPackets(const uint8_t* data, int64_t bytes, bool end, std:
         uint8_t* out = nullptr;
         int size = 0;
         const int chunk = static_cast<int>(std::min<int64_t>(remaining, 1 << 20));
-        const int n = av_parser_parse2(s.scanParser, s.ctx, &out, &size, remaining ? data + used : nullptr, chunk,
+        const int n = av_parser_parse2(s.scanParser, s.scanCtx, &out, &size, remaining ? data + used : nullptr, chunk,
                                        AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         used += std::max(n, 0);
         if (size > 0) packets.push_back({size, std::max(s.scanParser->duration, 0)});

@@ -59,7 +59,7 @@ public:
     // rate.  Null when the tag has no decoder here or the decoder refuses it.
     static std::unique_ptr<CodecStream> open(const CodecWaveFormat& format);
     // The decoder's short name for a tag, "" when none exists.
-    static std::string decoderNameFor(uint16_t tag);
+    static std::string decoderNameFor(uint16_t tag, uint16_t bitsPerSample);
     ~CodecStream();
     CodecStream(const CodecStream&) = delete;
     CodecStream& operator=(const CodecStream&) = delete;

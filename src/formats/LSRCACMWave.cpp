@@ -63,6 +63,7 @@ void LSRCACMWave::openStream(const std::vector<uint8_t>& format) {
     formatRate_ = clamp32(f.rate);
     formatByteRate_ = clamp32(f.byteRate);
     formatBlockAlign_ = f.blockAlign;
+    formatBits_ = f.bitsPerSample;
     if (!file_.isOpen() || isError()) return;
     stream_ = CodecStream::open(f);
     if (!stream_) return;
@@ -78,7 +79,7 @@ void LSRCACMWave::openStream(const std::vector<uint8_t>& format) {
 }
 
 std::string LSRCACMWave::codecName() const {
-    return stream_ ? stream_->name() : CodecStream::decoderNameFor(formatTag_);
+    return stream_ ? stream_->name() : CodecStream::decoderNameFor(formatTag_, formatBits_);
 }
 
 int64_t LSRCACMWave::framesIn(int64_t bytes) const {

@@ -97,6 +97,7 @@ private:
     int32_t formatByteRate_ = 0;
     uint16_t formatBlockAlign_ = 0;
     uint16_t formatTag_ = 0;
+    uint16_t formatBits_ = 0;
     bool atEnd_ = false;
     bool lengthExact_ = false;
     int32_t position_ = 0;

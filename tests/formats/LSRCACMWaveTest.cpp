@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ostream>
 
 #include "CodecTestFiles.h"
+#include "formats/OpenWaveFile.h"
 
 namespace typix {
 namespace {
@@ -34,8 +36,10 @@ const CodecCase kCases[] = {
     {"msadpcm", 0x2, "adpcm_ms", 1, 0},     {"msadpcm_stereo", 0x2, "adpcm_ms", 2, 0},
     {"gsm", 0x31, "gsm_ms", 1, 400},        {"alaw", 0x6, "pcm_alaw", 1, 0},
     {"mulaw", 0x7, "pcm_mulaw", 1, 0},      {"g726", 0x45, "g726", 1, 0},
-    {"mp3", 0x55, "mp3float", 2, 0},
+    {"mp3", 0x55, "mp3float", 2, 0},        {"float", 0x3, "pcm_f32le", 2, 0},
 };
+
+void PrintTo(const CodecCase& c, std::ostream* os) { *os << c.file; }
 
 class CodecDecode : public ::testing::TestWithParam<CodecCase> {};
 
@@ -85,6 +89,16 @@ TEST_P(CodecDecode, SeekingIntoABlockGivesTheSamplesOfAReadFromTheStart) {
 
 INSTANTIATE_TEST_SUITE_P(Codecs, CodecDecode, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.file); });
+
+TEST(CodecWave, OpenWaveFileHandsNonPcmFormatsToTheCodecSource) {
+    LSoundSource source = openWaveFile(CodecFiles::path("msadpcm_stereo.wav"));
+    ASSERT_TRUE(source.usable());
+    auto* wave = dynamic_cast<LSRCACMWave*>(source.get());
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->codecName(), "adpcm_ms");
+    const std::vector<int16_t> expected = referencePcm("msadpcm_stereo");
+    EXPECT_EQ(readFrames(source, static_cast<int64_t>(expected.size()) / 2), expected);
+}
 
 TEST(CodecWave, DecodingStopsAtTheDataChunkEndWhenTheFileContinues) {
     LSoundSource plain = openCodecWave(CodecFiles::path("ima.wav"));

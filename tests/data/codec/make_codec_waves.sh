@@ -23,6 +23,7 @@ make alaw "$mono" -c:a pcm_alaw
 make mulaw "$mono" -c:a pcm_mulaw
 make g726 "$mono" -c:a g726
 make mp3 "$stereo" -c:a libmp3lame -b:a 64k
+make float "$stereo" -c:a pcm_f32le
 
 # The IMA file again with a chunk after its data chunk: a reader that runs
 # past the data would decode the chunk's bytes as audio.
