@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <mutex>
 #include <vector>
 
@@ -16,7 +18,7 @@ namespace typix {
 
 namespace {
 
-const std::string kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 struct Line {
     std::string text;  // without its line end
@@ -33,6 +35,12 @@ struct IniText {
         for (const Line& line : lines) out += line.text + line.end;
         return out;
     }
+    std::vector<std::string_view> views() const {
+        std::vector<std::string_view> out;
+        out.reserve(lines.size());
+        for (const Line& line : lines) out.emplace_back(line.text);
+        return out;
+    }
     std::string newline() const {
         for (const Line& line : lines)
             if (!line.end.empty()) return line.end;
@@ -43,7 +51,7 @@ struct IniText {
 IniText split(const std::string& content) {
     IniText text;
     size_t at = 0;
-    if (content.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) {
+    if (std::string_view(content).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         text.bom = kByteOrderMark;
         at = kByteOrderMark.size();
     }
@@ -66,14 +74,13 @@ IniText split(const std::string& content) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string trim(const std::string& s) {
-    size_t first = 0, last = s.size();
-    while (first < last && isBlank(s[first])) ++first;
-    while (last > first && isBlank(s[last - 1])) --last;
-    return s.substr(first, last - first);
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
 }
 
-bool sameText(const std::string& a, const std::string& b) {
+bool sameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
@@ -83,42 +90,46 @@ bool sameText(const std::string& a, const std::string& b) {
 }
 
 // The section named by a "[name]" line, or false for any other line.
-bool sectionOf(const std::string& text, std::string& name) {
-    const std::string t = trim(text);
+bool sectionOf(std::string_view line, std::string_view& name) {
+    const std::string_view t = trim(line);
     if (t.empty() || t[0] != '[') return false;
     const size_t close = t.find(']');
-    name = trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    name = trim(t.substr(1, close == std::string_view::npos ? t.npos : close - 1));
     return true;
 }
 
 // The key of a "key=value" line; comment lines and lines without '=' have none.
-bool keyOf(const std::string& text, std::string& key) {
-    const std::string t = trim(text);
+bool keyOf(std::string_view line, std::string_view& key) {
+    const std::string_view t = trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#' || t[0] == '[') return false;
     const size_t eq = t.find('=');
-    if (eq == std::string::npos) return false;
+    if (eq == std::string_view::npos) return false;
     key = trim(t.substr(0, eq));
     return true;
 }
+
+std::string_view valueOf(std::string_view line) { return trim(line.substr(line.find('=') + 1)); }
 
 struct Place {
     long keyLine = -1;      // the line holding the key
     long sectionEnd = -1;   // where a new key of the first matching section goes
 };
 
-Place locate(const IniText& text, const std::string& section, const std::string& key) {
+// Finds the key in the first section of that name that has it.
+Place locate(const std::vector<std::string_view>& lines, std::string_view section,
+             std::string_view key) {
     Place place;
     bool inSection = false;
     bool firstSection = false;
-    for (size_t i = 0; i < text.lines.size(); ++i) {
-        std::string name;
-        if (sectionOf(text.lines[i].text, name)) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string_view name;
+        if (sectionOf(lines[i], name)) {
             inSection = sameText(name, section);
             firstSection = inSection && place.sectionEnd < 0;
             if (firstSection) place.sectionEnd = static_cast<long>(i) + 1;
             continue;
         }
-        if (!inSection || !keyOf(text.lines[i].text, name)) continue;
+        if (!inSection || !keyOf(lines[i], name)) continue;
         if (firstSection) place.sectionEnd = static_cast<long>(i) + 1;
         if (sameText(name, key)) {
             place.keyLine = static_cast<long>(i);
@@ -128,7 +139,18 @@ Place locate(const IniText& text, const std::string& section, const std::string&
     return place;
 }
 
-std::string valueOf(const std::string& text) { return trim(text.substr(text.find('=') + 1)); }
+// The lines of a file read, without their ends and without a leading BOM.
+std::vector<std::string_view> lineViews(std::string_view content) {
+    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        content.remove_prefix(kByteOrderMark.size());
+    std::vector<std::string_view> lines;
+    while (!content.empty()) {
+        const size_t lf = content.find('\n');
+        lines.push_back(content.substr(0, lf));
+        content.remove_prefix(lf == std::string_view::npos ? content.size() : lf + 1);
+    }
+    return lines;
+}
 
 enum class ReadResult { Ok, Missing, Failed };
 
@@ -211,16 +233,33 @@ bool loadForChange(const std::string& path, IniText& text) {
     return true;
 }
 
+// Adds a key line at the end of its section, or the section at the end of the
+// file, with the file's own line ends.
+void addKey(IniText& text, const Place& place, std::string_view section, std::string line) {
+    const std::string newline = text.newline();
+    if (!text.lines.empty() && text.lines.back().end.empty()) text.lines.back().end = newline;
+    Line entry{std::move(line), newline};
+    if (place.sectionEnd >= 0) {
+        text.lines.insert(text.lines.begin() + place.sectionEnd, std::move(entry));
+        return;
+    }
+    // Appended piecewise: GCC 12 at -O3 misreads "[" + name + "]" (-Wrestrict).
+    std::string header(1, '[');
+    header.append(section).push_back(']');
+    text.lines.push_back(Line{std::move(header), newline});
+    text.lines.push_back(std::move(entry));
+}
+
 }  // namespace
 
 std::optional<std::string> iniRead(const std::string& path, const std::string& section,
                                    const std::string& key) {
     std::string content;
     if (readWhole(path, content) != ReadResult::Ok) return std::nullopt;
-    const IniText text = split(content);
-    const Place place = locate(text, trim(section), trim(key));
+    const std::vector<std::string_view> lines = lineViews(content);
+    const Place place = locate(lines, trim(section), trim(key));
     if (place.keyLine < 0) return std::nullopt;
-    std::string value = valueOf(text.lines[static_cast<size_t>(place.keyLine)].text);
+    std::string value(valueOf(lines[static_cast<size_t>(place.keyLine)]));
     if (value.size() > kIniValueMax) value.resize(kIniValueMax);
     return value;
 }
@@ -228,31 +267,23 @@ std::optional<std::string> iniRead(const std::string& path, const std::string& s
 bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
               const std::string& value, unsigned fileMode) {
     if (!validName(section, "]\r\n") || !validName(key, "=\r\n")) return false;
-    const std::string cleanKey = trim(key);
+    const std::string_view cleanKey = trim(key);
     if (cleanKey[0] == '[' || cleanKey[0] == ';' || cleanKey[0] == '#') return false;
     std::lock_guard<std::mutex> guard(writerMutex());
     IniText text;
     if (!loadForChange(path, text)) return false;
+    const Place place = locate(text.views(), trim(section), cleanKey);
     const std::string clean = oneLine(value);
-    const Place place = locate(text, trim(section), cleanKey);
-    const std::string newline = text.newline();
     if (place.keyLine >= 0) {
+        // Only the value changes; the key's spelling and spacing stay.
         Line& line = text.lines[static_cast<size_t>(place.keyLine)];
-        size_t keep = line.text.find('=') + 1;
-        while (keep < line.text.size() && (line.text[keep] == ' ' || line.text[keep] == '\t')) ++keep;
-        const std::string changed = line.text.substr(0, keep) + clean;
+        const size_t keep = line.text.find_first_not_of(" \t", line.text.find('=') + 1);
+        const std::string changed = line.text.substr(0, std::min(keep, line.text.size())) + clean;
         // An unchanged value costs no rewrite (queue rebuilds rewrite every record).
         if (changed == line.text) return true;
         line.text = changed;
     } else {
-        if (!text.lines.empty() && text.lines.back().end.empty()) text.lines.back().end = newline;
-        const Line entry{cleanKey + "=" + clean, newline};
-        if (place.sectionEnd >= 0) {
-            text.lines.insert(text.lines.begin() + place.sectionEnd, entry);
-        } else {
-            text.lines.push_back(Line{"[" + trim(section) + "]", newline});
-            text.lines.push_back(entry);
-        }
+        addKey(text, place, trim(section), std::string(cleanKey) + "=" + clean);
     }
     return replaceFile(path, text.join(), fileMode);
 }
@@ -261,7 +292,7 @@ bool iniRemove(const std::string& path, const std::string& section, const std::s
     std::lock_guard<std::mutex> guard(writerMutex());
     IniText text;
     if (!loadForChange(path, text)) return false;
-    const Place place = locate(text, trim(section), trim(key));
+    const Place place = locate(text.views(), trim(section), trim(key));
     if (place.keyLine < 0) return true;
     text.lines.erase(text.lines.begin() + place.keyLine);
     return replaceFile(path, text.join(), 0644);
