@@ -1,0 +1,85 @@
+#include "ui/SingleInstance.h"
+
+#include <unistd.h>
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QtEndian>
+
+namespace typix {
+
+namespace {
+
+constexpr quint32 kLongestPath = 64 * 1024;
+constexpr char kAcknowledge = 'k';
+
+QByteArray encodeRequest(const QString& path) {
+    const QByteArray utf8 = path.toUtf8();
+    QByteArray message(4, '\0');
+    qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), message.data());
+    return message + utf8;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::accept);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QString SingleInstance::serverName() {
+    return QStringLiteral("korvel-typix-%1").arg(static_cast<qulonglong>(::getuid()));
+}
+
+bool SingleInstance::handOver(const QString& path, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(serverName());
+    if (!socket.waitForConnected(timeoutMs)) return false;
+    socket.write(encodeRequest(path));
+    socket.waitForBytesWritten(timeoutMs);
+    // A running instance that is too busy to answer in time still counts as
+    // running: starting a second one would be worse than a late import.
+    socket.waitForReadyRead(timeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::listen() {
+    if (server_->listen(serverName())) return true;
+    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
+    // The name is taken: by a live instance that started meanwhile, or by the
+    // socket file of one that died.  Only the latter may be removed.
+    QLocalSocket probe;
+    probe.connectToServer(serverName());
+    if (probe.waitForConnected(500)) return false;
+    QLocalServer::removeServer(serverName());
+    return server_->listen(serverName());
+}
+
+void SingleInstance::accept() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        readRequest(socket);
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    if (socket->bytesAvailable() < 4) return;
+    QByteArray header = socket->peek(4);
+    const quint32 length = qFromBigEndian<quint32>(header.constData());
+    if (length > kLongestPath) {
+        socket->abort();
+        return;
+    }
+    if (socket->bytesAvailable() < 4 + static_cast<qint64>(length)) return;
+    socket->read(4);
+    const QString path = QString::fromUtf8(socket->read(length));
+    socket->write(&kAcknowledge, 1);
+    socket->flush();
+    emit requested(path);
+}
+
+}  // namespace typix

@@ -1,0 +1,48 @@
+#pragma once
+// One running program per user.  The first instance listens on a local socket
+// named after the user; a second start connects to it, hands over its joined
+// command line (empty: only restore and raise the window) and ends.  The
+// socket lies in the temporary folder (TMPDIR) and is reachable by the user
+// only.
+//
+// Wire form: a 4-byte big-endian length and that many bytes of UTF-8 path;
+// the first instance answers one byte once it has taken the request.
+// Interface thread only.
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace typix {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // "korvel-typix-" and the user id.
+    static QString serverName();
+
+    // Second start: hands `path` to a running instance.  True when one runs
+    // (this process should then end); false when none answered.
+    static bool handOver(const QString& path, int timeoutMs = 3000);
+
+    // First instance: starts listening, replacing a socket left behind by an
+    // instance that died.  False when that failed (the program then runs
+    // without the hand-over).
+    bool listen();
+
+signals:
+    // A second start asked for the window; `path` is empty or a file to import.
+    void requested(const QString& path);
+
+private:
+    void accept();
+    void readRequest(QLocalSocket* socket);
+
+    QLocalServer* server_;
+};
+
+}  // namespace typix

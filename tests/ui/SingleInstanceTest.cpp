@@ -1,0 +1,191 @@
+// The single-instance hand-over with two real typix processes, and the Qt
+// interface poster.
+#include <signal.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <vector>
+
+#include "app/AppTestFolder.h"
+#include "ui/QtPoster.h"
+#include "ui/SingleInstance.h"
+
+namespace {
+
+using typix::apptest::readBytes;
+using typix::apptest::TestFolder;
+using typix::apptest::writeBytes;
+
+// The one application object of the test program; a QApplication, since the
+// window tests in the same program need one.
+QCoreApplication& application() {
+    static int argc = 1;
+    static char name[] = "typix_test_ui";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QApplication(argc, argv);
+    return *QCoreApplication::instance();
+}
+
+// Waits, serving the event loop, until `ready` holds or `ms` pass.
+template <typename Ready>
+bool waitFor(Ready ready, int ms = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!ready()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    SingleInstanceTest() {
+        application();
+        writeBytes(temp.file("folders.ini"), "[Folders]\nDataFiles=" + temp.folder() + "data\n" +
+                                                 "Current Files=" + temp.folder() + "data/current\n" +
+                                                 "Done Files=" + temp.folder() + "data/done\n" +
+                                                 "Incoming Files=" + incoming + "\n" +
+                                                 "Status=" + temp.folder() + "data/status\n");
+        std::filesystem::create_directories(temp.folder() + "tmp/runtime");
+        std::filesystem::permissions(temp.folder() + "tmp/runtime", std::filesystem::perms::owner_all);
+    }
+    ~SingleInstanceTest() override {
+        for (QProcess* process : processes_) {
+            process->kill();
+            process->waitForFinished(5000);
+            delete process;
+        }
+    }
+
+    QProcess* start(const QStringList& arguments, const QString& program = typixPath()) {
+        auto* process = new QProcess;
+        processes_.push_back(process);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TYPIX_FOLDERS", QString::fromStdString(temp.file("folders.ini")));
+        environment.insert("TMPDIR", QString::fromStdString(temp.folder() + "tmp"));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(temp.folder() + "tmp/runtime"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(QString::fromStdString(temp.folder()));
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(program, arguments);
+        process->waitForStarted(5000);
+        return process;
+    }
+    // Runs a start to its end; its exit status, or -1 when it did not end in time.
+    int runToEnd(const QStringList& arguments, const QString& program = typixPath()) {
+        QProcess* process = start(arguments, program);
+        if (!process->waitForFinished(15000)) return -1;
+        return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    }
+    bool socketReady() const {
+        return std::filesystem::exists(temp.folder() + "tmp/" +
+                                       typix::SingleInstance::serverName().toStdString());
+    }
+    QProcess* startFirst(const QStringList& arguments = {}) {
+        QProcess* first = start(arguments);
+        EXPECT_TRUE(waitFor([this] { return socketReady(); })) << "first instance never listened";
+        return first;
+    }
+    static QString typixPath() { return QStringLiteral(TYPIX_BINARY_DIR "/typix"); }
+    bool incomingHolds(const std::string& name, const std::string& bytes) {
+        return waitFor([&] { return readBytes(incoming + name) == bytes; });
+    }
+
+    TestFolder temp;
+    std::string incoming = temp.folder() + "data/incoming/";
+
+private:
+    std::vector<QProcess*> processes_;
+};
+
+TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
+    QProcess* first = startFirst();
+    writeBytes(temp.file("my dictation.wav"), "new audio");
+    writeBytes(incoming + "my dictation.wav", "stale copy");
+    // An unquoted path with a blank arrives as two arguments and is joined.
+    EXPECT_EQ(runToEnd({QString::fromStdString(temp.folder() + "my"), "dictation.wav"}), 0);
+    EXPECT_TRUE(incomingHolds("my dictation.wav", "new audio"));
+
+    // A relative path means the second start's own folder.
+    writeBytes(temp.file("relative.dct"), "package");
+    EXPECT_EQ(runToEnd({"relative.dct"}), 0);
+    EXPECT_TRUE(incomingHolds("relative.dct", "package"));
+
+    // Without arguments the second start only raises the first and ends.
+    EXPECT_EQ(runToEnd({}), 0);
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, FirstInstanceImportsItsOwnArgumentsOnceUp) {
+    writeBytes(temp.file("own.wav"), "own audio");
+    startFirst({QString::fromStdString(temp.file("own.wav"))});
+    EXPECT_TRUE(incomingHolds("own.wav", "own audio"));
+    // A name that is no file is ignored, and the instance keeps serving.
+    EXPECT_EQ(runToEnd({QString::fromStdString(temp.file("absent.wav"))}), 0);
+    EXPECT_FALSE(std::filesystem::exists(incoming + "absent.wav"));
+}
+
+TEST_F(SingleInstanceTest, SocketLeftByADeadInstanceIsTakenOver) {
+    QProcess* dead = startFirst();
+    ::kill(static_cast<pid_t>(dead->processId()), SIGKILL);
+    dead->waitForFinished(5000);
+    ASSERT_TRUE(socketReady());  // the socket file outlives the killed process
+    writeBytes(temp.file("after.wav"), "after");
+    QProcess* next = start({QString::fromStdString(temp.file("after.wav"))});
+    EXPECT_TRUE(incomingHolds("after.wav", "after"));
+    EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, InstallAndRemoveNamesAreNotBuiltYet) {
+    for (const char* name : {"Setup2", "korvel-uninst"}) {
+        const std::string link = temp.file(name);
+        std::filesystem::create_symlink(TYPIX_BINARY_DIR "/typix", link);
+        EXPECT_EQ(runToEnd({}, QString::fromStdString(link)), 2) << name;
+    }
+    EXPECT_FALSE(socketReady());
+}
+
+TEST(QtPosterTest, CallsFromWorkersRunOnTheInterfaceThreadInOrder) {
+    application();
+    typix::QtPoster poster;
+    std::vector<int> order;
+    std::atomic<int> wrongThread{0};
+    QThread* interfaceThread = QThread::currentThread();
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        for (int i = 0; i < 100; ++i)
+            poster.post([&, i] {
+                if (QThread::currentThread() != interfaceThread) ++wrongThread;
+                order.push_back(i);
+            });
+    }));
+    worker->start();
+    worker->wait();
+    EXPECT_TRUE(order.empty());  // nothing runs until the loop turns
+    EXPECT_TRUE(waitFor([&] { return order.size() == 100; }, 5000));
+    for (int i = 0; i < static_cast<int>(order.size()); ++i) EXPECT_EQ(order[i], i);
+    EXPECT_EQ(wrongThread, 0);
+}
+
+TEST(QtPosterTest, CallsStillQueuedWhenThePosterGoesAreDropped) {
+    application();
+    bool ran = false;
+    {
+        typix::QtPoster poster;
+        poster.post([&] { ran = true; });
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+}
+
+}  // namespace
