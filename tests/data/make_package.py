@@ -65,7 +65,7 @@ def build(args, segments):
             body += counted(fields.get(key, ""))
         text = args.text.encode("latin-1")
         body += struct.pack("<BI", args.priority, len(text)) + text
-        if args.version == 1:
+        if args.version >= 1:
             m = args.channels if args.channels is not None else len(segments)
             body += struct.pack("<B", m)
             for seg in segments:
