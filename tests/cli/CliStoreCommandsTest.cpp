@@ -162,3 +162,27 @@ TEST_F(CliTest, MissingDictationExitsOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DemoDataTest, SeedsAQueueAndNeverOverwritesTyping) {
+    TestFolder temp;
+    const std::string script = std::string(TYPIX_SOURCE_DIR) + "/scripts/make-demo-data";
+    const std::string demo = temp.folder() + "demo";
+    const std::string seed = quoted(script) + " " + quoted(demo) + " >/dev/null";
+    ASSERT_EQ(std::system(seed.c_str()), 0);
+    const std::string typing = demo + "/data/Current Files/dct00012-00345.txt";
+    writeBytes(typing, "my own typing");
+    ASSERT_EQ(std::system(seed.c_str()), 0);
+    EXPECT_EQ(readBytes(typing), "my own typing");
+
+    ScopedEnv folders("TYPIX_FOLDERS", demo + "/folders.ini");
+    FILE* pipe = ::popen((quoted(std::string(TYPIX_BINARY_DIR) + "/typixctl") + " queue").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    int lines = 0;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) lines += c == '\n';
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(lines, 4);
+}
+
+}  // namespace
