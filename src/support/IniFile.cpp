@@ -1,6 +1,7 @@
 #include "support/IniFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -203,12 +204,36 @@ bool replaceFile(const std::string& path, const std::string& content, unsigned n
     return ok;
 }
 
-// Read-modify-write cycles of this process run one at a time, so two threads
-// writing different keys of one file never lose each other's change.
-std::mutex& writerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+// Read-modify-write cycles run one at a time, so two writers of different keys
+// of one file never lose each other's change: threads of this process take
+// turns on a mutex, processes on a lock of the folder that holds the file
+// (the file itself is replaced by each write, so it cannot carry the lock).
+// Where the folder cannot be locked the cycle goes ahead unserialised.
+class WriterTurn {
+public:
+    explicit WriterTurn(const std::string& path) : guard_(mutex()) {
+        const std::string target = writeTarget(path);
+        const size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+        folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd_ < 0) return;
+        while (::flock(folderFd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~WriterTurn() {
+        if (folderFd_ >= 0) ::close(folderFd_);  // closing releases the lock
+    }
+    WriterTurn(const WriterTurn&) = delete;
+    WriterTurn& operator=(const WriterTurn&) = delete;
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex writers;
+        return writers;
+    }
+    std::lock_guard<std::mutex> guard_;
+    int folderFd_ = -1;
+};
 
 bool validName(const std::string& name, const char* forbidden) {
     return !trim(name).empty() && name.find_first_of(forbidden) == std::string::npos;
@@ -269,7 +294,7 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
     if (!validName(section, "]\r\n") || !validName(key, "=\r\n")) return false;
     const std::string_view cleanKey = trim(key);
     if (cleanKey[0] == '[' || cleanKey[0] == ';' || cleanKey[0] == '#') return false;
-    std::lock_guard<std::mutex> guard(writerMutex());
+    const WriterTurn turn(path);
     IniText text;
     if (!loadForChange(path, text)) return false;
     const Place place = locate(text.views(), trim(section), cleanKey);
@@ -289,7 +314,7 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
 }
 
 bool iniRemove(const std::string& path, const std::string& section, const std::string& key) {
-    std::lock_guard<std::mutex> guard(writerMutex());
+    const WriterTurn turn(path);
     IniText text;
     if (!loadForChange(path, text)) return false;
     const Place place = locate(text.views(), trim(section), trim(key));

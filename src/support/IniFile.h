@@ -24,7 +24,8 @@ std::optional<std::string> iniRead(const std::string& path, const std::string& s
 // existing file keeps its permission bits.  A line break in `value` becomes a
 // blank (it would end the line); a section with ']' or a key with '=' or a
 // line break is refused.  Writing the value a key already has leaves the file
-// as it is.  Writers in one process take turns, so none loses another's key.
+// as it is.  Writers take turns (threads of a process, and processes writing in
+// one folder), so none loses another's key.
 bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
               const std::string& value, unsigned fileMode = 0644);
 // Removes a key; false when the file could not be rewritten.

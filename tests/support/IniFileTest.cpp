@@ -1,7 +1,9 @@
 #include "support/IniFile.h"
 
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <filesystem>
@@ -180,6 +182,34 @@ TEST_F(IniFileTest, ConcurrentReadersAndWritersNeverSeeATornFile) {
     EXPECT_EQ(torn.load(), 0);
     EXPECT_EQ(iniRead(path, "settings", "counter"), "59");
     EXPECT_EQ(iniRead(path, "settings", "other"), "59");
+}
+
+// Run as a second process by the test below (skipped in a normal run).
+TEST(IniFileProcesses, ChildWriter) {
+    const char* path = std::getenv("TYPIX_INI_CHILD_FILE");
+    if (!path) GTEST_SKIP() << "only run as the second writer process";
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(iniWrite(path, "settings", "child" + std::to_string(i), "c"));
+}
+
+TEST_F(IniFileTest, WritersInTwoProcessesNeverLoseEachOthersKeys) {
+    writeBytes(path, "[settings]\n");
+    const std::string env = "TYPIX_INI_CHILD_FILE=" + path;
+    std::vector<char*> childEnv;
+    for (char** e = environ; *e; ++e) childEnv.push_back(*e);
+    childEnv.push_back(const_cast<char*>(env.c_str()));
+    childEnv.push_back(nullptr);
+    std::string filter = "--gtest_filter=IniFileProcesses.ChildWriter";
+    char* argv[] = {const_cast<char*>("typix_test_support"), filter.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, "/proc/self/exe", nullptr, nullptr, argv, childEnv.data()), 0);
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(iniWrite(path, "settings", "parent" + std::to_string(i), "p"));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(iniRead(path, "settings", "parent" + std::to_string(i)), "p") << i;
+        EXPECT_EQ(iniRead(path, "settings", "child" + std::to_string(i)), "c") << i;
+    }
 }
 
 }  // namespace
