@@ -51,9 +51,10 @@ bool LSoundPlayer::play(const LSoundSource& source) {
     nextHeader_ = 0;
     idlePolls_ = 0;
     position_ = source_->getPosition();
+    const int32_t startTime = timeOf(position_);
     start(ThreadPriority::Lowest);
     if (notify_) notify_->onStarted(cookie_);
-    if (notify_) notify_->onPosition(timeOf(position_), cookie_);
+    if (notify_) notify_->onPosition(startTime, cookie_);
     return true;
 }
 

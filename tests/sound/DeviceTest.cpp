@@ -43,10 +43,10 @@ protected:
 
 TEST_F(ClocklessDevice, OutputBlocksFinishAtThePaceOfTheClockNotAtOnce) {
     setenv("TYPIX_OUTPUT_DEVICE", "null", 1);
+    std::vector<OutputBlock> blocks(3);  // outlive the stream that queues them
     std::string error;
     auto output = soundDriver().openOutput(0, PcmFormat{1, 8000}, &error);
     ASSERT_TRUE(output) << error;
-    std::vector<OutputBlock> blocks(3);
     for (OutputBlock& block : blocks) {
         block.samples.assign(800, 1);
         output->write(block, 800);
@@ -68,9 +68,9 @@ TEST_F(ClocklessDevice, OutputBlocksFinishAtThePaceOfTheClockNotAtOnce) {
 
 TEST_F(ClocklessDevice, ResetReturnsEveryQueuedBlockAndStartsCountingAgain) {
     setenv("TYPIX_OUTPUT_DEVICE", "null", 1);
+    std::vector<OutputBlock> blocks(10);
     auto output = soundDriver().openOutput(0, PcmFormat{2, 44100}, nullptr);
     ASSERT_TRUE(output);
-    std::vector<OutputBlock> blocks(10);
     for (OutputBlock& block : blocks) {
         block.samples.assign(8820, 0);
         output->write(block, 4410);
