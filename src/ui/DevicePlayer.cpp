@@ -1,0 +1,57 @@
+// The program's TransportPlayer: LSoundPlayer on the sound device, with the
+// device's playback volume set through the mixer.
+#include "sound/LSoundPlayer.h"
+#include "sound/Mixer.h"
+#include "ui/TransportPlayer.h"
+
+namespace typix {
+
+namespace {
+
+class DevicePlayer final : public TransportPlayer, private LSoundPlayerNotify {
+public:
+    ~DevicePlayer() override {
+        player_.setNotify(nullptr, 0);
+        player_.stop();
+    }
+
+    void setListener(Listener* listener, bool levelsWanted) override {
+        listener_ = listener;
+        player_.setNotify(listener ? this : nullptr, 0);
+        player_.setLevelsWanted(levelsWanted);
+    }
+    void setDevice(int device) override { player_.setDevice(device); }
+    void applyVolume(int level) override { mixerSetPlaybackVolume(player_.device(), level); }
+    bool play(LSoundSource chain) override {
+        source_ = chain;
+        bool started = player_.play(chain);
+        if (!started) source_.reset();
+        return started;
+    }
+    void stop() override { player_.stop(); }
+    bool isPlaying() const override { return player_.isOpen(); }
+    LSoundSource source() const override { return isPlaying() ? source_ : LSoundSource(); }
+    int32_t position() const override { return player_.position(); }
+    void setPosition(int32_t frame) override { player_.setPosition(frame); }
+
+private:
+    void onStarted(int32_t) override { if (listener_) listener_->onStarted(); }
+    void onStopped(int32_t) override {
+        source_.reset();
+        if (listener_) listener_->onStopped();
+    }
+    void onPosition(int32_t time, int32_t) override { if (listener_) listener_->onPosition(time); }
+    void onLevels(const LevelRecord* levels, int32_t) override {
+        if (listener_) listener_->onLevels(reinterpret_cast<const uint8_t*>(levels));
+    }
+
+    mutable LSoundPlayer player_;
+    Listener* listener_ = nullptr;
+    LSoundSource source_;
+};
+
+}  // namespace
+
+std::unique_ptr<TransportPlayer> makeDevicePlayer() { return std::make_unique<DevicePlayer>(); }
+
+}  // namespace typix

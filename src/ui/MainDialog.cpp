@@ -1,0 +1,290 @@
+#include "ui/MainDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "app/Settings.h"
+#include "sound/TimeUnits.h"
+#include "store/DictationDisplay.h"
+#include "store/DictationNames.h"
+#include "store/DictationQueue.h"
+#include "store/DictationRecord.h"
+#include "store/TypingFile.h"
+#include "support/Poster.h"
+#include "ui/ButtonImages.h"
+#include "ui/CommandIds.h"
+#include "ui/LDBDisplay.h"
+#include "ui/LDBEdit.h"
+#include "ui/LogoWin.h"
+#include "ui/MCDisp.h"
+#include "ui/PressButton.h"
+
+namespace typix {
+
+namespace {
+
+// Short notices shown in the status line, one every five seconds.
+const char* const kNotices[] = {
+    "Korvel Typix - transcription made comfortable",
+    "Hold F7 or F8 to hear the dictation rewind or fast-forward",
+    "F9 plays, F10 plays slowly, F11 plays fast, Escape stops",
+    "Your typing is saved whenever you move to another dictation",
+    "Dispatch (Ctrl+D) sends your typing back to the author",
+    "Done files can be recovered for about ten days (Ctrl+O)",
+    "Drag the speed bar to slow down fast talkers",
+    "New dictation arrives by itself from FTP, the network and e-mail",
+    "Press F1 for help on keys, pedals and settings",
+};
+constexpr int kNoticeCount = int(sizeof(kNotices) / sizeof(kNotices[0]));
+
+}  // namespace
+
+MainDialog::Prompts MainDialog::boxPrompts() {
+    Prompts p;
+    p.warn = [](const QString& title, const QString& text) {
+        QMessageBox::warning(QApplication::activeWindow(), title, text);
+    };
+    p.askYesNo = [](const QString& title, const QString& text) {
+        return QMessageBox::warning(QApplication::activeWindow(), title, text,
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    p.openFile = nullptr;  // filled by the file action (needs the dialog's own code)
+    return p;
+}
+
+MainDialog::MainDialog(Settings& settings, std::unique_ptr<TransportPlayer> player,
+                       QWidget* parent, ChainParts parts, Prompts prompts)
+    : QWidget(parent),
+      settings_(settings),
+      player_(std::move(player)),
+      parts_(std::move(parts)),
+      prompts_(std::move(prompts)),
+      images_(std::make_unique<ButtonImages>()) {
+    setObjectName(QStringLiteral("MainDialog"));
+    buildLayout();
+    channels_ = new MCDisp(this);
+    setUp();
+}
+
+MainDialog::~MainDialog() { cleanUp(); }
+
+void MainDialog::setUp() {
+    volume_->setMaximum(12);
+    volume_->setMinimum(-36);
+    logo_ = new LogoWin(this);
+    logo_->show();
+    logoTimer_.setSingleShot(true);
+    connect(&logoTimer_, &QTimer::timeout, this, [this] { delete logo_.data(); });
+    logoTimer_.start(7000);
+    player_->setListener(this, true);
+
+    meter_->setEnabled(false);
+    positionBar_->setRange(0, 20);
+    speedBar_->setRange(0, 19);
+    showSpeed();
+    connect(speedBar_, &QScrollBar::actionTriggered, this, &MainDialog::speedBarAction);
+    connect(positionBar_, &QScrollBar::actionTriggered, this, &MainDialog::positionBarAction);
+    connect(volume_, &LDBEdit::changed, this, &MainDialog::volumeChanged);
+    connect(rewind_, &PressButton::pressReport, this, &MainDialog::onPressReport);
+    connect(forward_, &PressButton::pressReport, this, &MainDialog::onPressReport);
+    connect(channels_, &MCDisp::changed, this, [this] {
+        QMetaObject::invokeMethod(this, [this] { command(cmd::kPlay); }, Qt::QueuedConnection);
+    });
+    for (int id : {cmd::kDispatch, cmd::kDone, cmd::kDelete, cmd::kPlay, cmd::kStop,
+                   cmd::kStart, cmd::kEnd, cmd::kDock}) {
+        auto* button = qobject_cast<QPushButton*>(control(id));
+        connect(button, &QPushButton::clicked, this, [this, id] { command(id); });
+    }
+    connect(list_, &QListWidget::currentRowChanged, this, [this] { loadSelected(); });
+
+    rebuildList();
+
+    dock_->setIcon(images_->icon(ButtonImages::Button::Dock, ButtonImages::State::Loaded));
+    noticeIndex_ = 0;
+    noticeTimer_.setSingleShot(true);
+    connect(&noticeTimer_, &QTimer::timeout, this, &MainDialog::nextStatusNotice);
+    noticeTimer_.start(1000);
+    progress_->setRange(0, 100);
+    connectLoader();
+    progressAndRefresh();
+    volume_->setValue(settings_.soundOutVolume());
+    volume_->showValue();
+}
+
+void MainDialog::cleanUp() {
+    if (cleanedUp_) return;
+    cleanedUp_ = true;
+    disconnectLoader();
+    saveTyping();
+    current_.clear();
+    player_->setListener(nullptr, false);
+    player_->stop();
+    noticeTimer_.stop();
+    logoTimer_.stop();
+    delete logo_.data();
+    channels_->close();
+}
+
+void MainDialog::nextStatusNotice() {
+    statusLine_->setText(QString::fromLatin1(kNotices[noticeIndex_]));
+    noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
+    noticeTimer_.start(5000);
+}
+
+void MainDialog::command(int id) {
+    bool needsDictation = id == cmd::kDispatch || id == cmd::kDone || id == cmd::kDelete ||
+                          (id >= cmd::kPlay && id <= cmd::kPlayFast) ||
+                          (id >= cmd::kCut && id <= cmd::kCopyAll);
+    if (needsDictation && !hasDictation()) return;
+    switch (id) {
+        case cmd::kDone: finishCurrent(false); break;
+        case cmd::kDelete: deleteCurrent(); break;
+        case cmd::kLoadFile: loadDictationFile(); break;
+        case cmd::kPlay: playAtSpeed(speed_); break;
+        case cmd::kPlaySlow: playAtSpeed(settings_.slowSpeed()); break;
+        case cmd::kPlayFast: playAtSpeed(settings_.fastSpeed()); break;
+        case cmd::kStop: player_->stop(); break;
+        case cmd::kStart: goToStart(); break;
+        case cmd::kEnd: goToEnd(); break;
+        case cmd::kCut: pad_->cut(); break;
+        case cmd::kCopy: pad_->copy(); break;
+        case cmd::kPaste: pad_->paste(); break;
+        case cmd::kCopyAll: copyAll(); break;
+        default: emit frameCommand(id); break;
+    }
+}
+
+void MainDialog::copyAll() {
+    pad_->selectAll();
+    pad_->copy();
+}
+
+void MainDialog::rebuildList() {
+    std::vector<QueueEntry> queue = rebuildQueue(settings_.currentFiles());
+    {
+        QSignalBlocker quiet(list_);
+        list_->clear();
+        for (const QueueEntry& entry : queue) {
+            auto* item = new QListWidgetItem(QString::fromStdString(entry.text), list_);
+            item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
+        }
+    }
+    // The status file writer starts here once the program has one.
+    if (hasDictation()) {
+        QString base = QString::fromStdString(
+            current_.substr(settings_.currentFiles().size(),
+                            current_.size() - settings_.currentFiles().size() - 4));
+        QSignalBlocker quiet(list_);
+        list_->setCurrentRow(-1);
+        for (int row = 0; row < list_->count(); ++row) {
+            if (list_->item(row)->text().startsWith(base, Qt::CaseInsensitive)) {
+                list_->setCurrentRow(row);
+                break;
+            }
+        }
+    } else {
+        {
+            QSignalBlocker quiet(list_);
+            list_->setCurrentRow(list_->count() > 0 ? 0 : -1);
+        }
+        loadSelected();
+    }
+    update();
+}
+
+void MainDialog::loadSelected() {
+    saveTyping();
+    QListWidgetItem* item = list_->currentItem();
+    std::string base = item ? baseFromEntryText(item->text().left(259).toStdString()) : "";
+    std::string path = base.empty() ? "" : audioPath(settings_.currentFiles(), base);
+    if (path != current_) {
+        stop();
+        current_ = path;
+        // The loader learns the open dictation here once the program has one.
+    }
+    if (hasDictation())
+        showRecord();
+    else
+        clearRecord();
+    enableForDictation();
+    update();
+}
+
+std::string MainDialog::basePath() const {
+    return current_.size() >= 4 ? current_.substr(0, current_.size() - 4) : current_;
+}
+
+void MainDialog::showRecord() {
+    DictationRecord record(basePath() + kRecordExtension);
+    sender_->setPlainText(QString::fromStdString(senderDetailsText(record)));
+    priority_->setText(QString::fromStdString(record.priority()));
+    date_->setText(QString::fromStdString(formatDictationDate(record.displayDate())));
+    showButtonImages(int(ButtonImages::State::Loaded));
+    pad_->setPlainText(QString::fromStdString(readTyping(basePath() + kTypingExtension)));
+    pad_->document()->setModified(false);
+    readDuration();
+    setPosition(0);
+    record.flush();
+}
+
+void MainDialog::clearRecord() {
+    sender_->clear();
+    priority_->clear();
+    date_->clear();
+    pad_->clear();
+    pad_->document()->setModified(false);
+    showButtonImages(int(ButtonImages::State::NoDictation));
+    duration_ = 0;
+    setPosition(0);
+}
+
+void MainDialog::readDuration() {
+    LSoundSource file = parts_.openAudio(current_);
+    int32_t rate = file.usable() ? file->sampleRate() : 44100;
+    int32_t length = file.usable() ? file->getLength() : 0;
+    duration_ = framesToTime(length, rate);
+}
+
+void MainDialog::enableForDictation() {
+    bool on = hasDictation();
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             dispatch_, done_, delete_, senderGroup_, priorityLabel_, dateLabel_,
+             transportGroup_, positionText_, typingGroup_, pad_})
+        w->setEnabled(on);
+    // Dispatch waits for the mail dispatch dialog.
+    dispatch_->setEnabled(false);
+    if (!on) dispatch_->setFocus();
+    emit dictationChanged(on);
+}
+
+void MainDialog::showButtonImages(int stateValue) {
+    using B = ButtonImages::Button;
+    auto state = ButtonImages::State(stateValue);
+    play_->setIcon(images_->icon(B::Play, state));
+    play_->setChecked(state == ButtonImages::State::Playing);
+    stop_->setIcon(images_->icon(B::Stop, state));
+    start_->setIcon(images_->icon(B::Start, state));
+    rewind_->setIcon(images_->icon(B::Rewind, state));
+    forward_->setIcon(images_->icon(B::FastForward, state));
+    end_->setIcon(images_->icon(B::End, state));
+}
+
+void MainDialog::progressAndRefresh() {
+    // Without a background loader there is no progress to show.
+    progress_->setValue(0);
+}
+
+void MainDialog::connectLoader() {}
+
+void MainDialog::disconnectLoader() {}
+
+}  // namespace typix

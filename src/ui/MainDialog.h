@@ -1,0 +1,220 @@
+#pragma once
+// The transcription window: the queue of dictations with the sender's details,
+// the transport (buttons, level meter, position and speed bars, volume), the
+// dictaphone button, the typing pad and a status line with the loader's
+// progress.  It is the client of MainFrame.
+//
+// Everything here runs on the interface thread.  The player reports back
+// through TransportPlayer::Listener on the same thread.  The background loader
+// (when the program has one) posts its notification through a PostWindow.
+//
+// Tests construct it over their own Settings (folders) and player and read the
+// state through the const accessors.
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sound/LSoundSource.h"
+#include "ui/ChainParts.h"
+#include "ui/TransportPlayer.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTextEdit;
+
+namespace typix {
+
+class ButtonImages;
+class LDBDisplay;
+class LDBEdit;
+class LogoWin;
+class MCDisp;
+class PostWindow;
+class PressButton;
+class Settings;
+
+class MainDialog : public QWidget, private TransportPlayer::Listener {
+    Q_OBJECT
+public:
+    // What the last build of the chain put into it.
+    struct ChainInfo {
+        bool built = false;
+        int channels = 0;
+        bool mixed = false;
+        std::vector<int8_t> leftGains, rightGains;
+        bool speedStage = false;
+        double startRatio = 1.0, endRatio = 1.0;
+        int32_t rampTime = 0;
+        int32_t startFrame = 0;  // where the chain was positioned before play
+    };
+
+    // The few questions and warnings the window puts to the user; tests
+    // answer them without a modal box.
+    struct Prompts {
+        std::function<void(const QString& title, const QString& text)> warn;
+        std::function<bool(const QString& title, const QString& text)> askYesNo;
+        std::function<QString(const QString& title, const QString& folder)> openFile;
+    };
+    static Prompts boxPrompts();
+
+    MainDialog(Settings& settings, std::unique_ptr<TransportPlayer> player,
+               QWidget* parent = nullptr, ChainParts parts = defaultChainParts(),
+               Prompts prompts = boxPrompts());
+    ~MainDialog() override;
+
+    // Runs a command of the menu or a button by id.
+    void command(int id);
+    bool hasDictation() const { return !current_.empty(); }
+
+    // File list.
+    void rebuildList();
+    void loadSelected();
+    void saveTyping();
+    // Progress and refresh: the loader's progress and new-dictation flag.
+    void progressAndRefresh();
+
+    // Transport.
+    void playAtSpeed(int percent);
+    void stop();
+    void goToStart();
+    void goToEnd();
+    void seek(int32_t time);
+    void rewindScanStart();
+    void forwardScanStart();
+    void scanEnd();
+    void setPosition(int32_t time);
+    LSoundSource buildChain();
+    void speedBarAction(int action);     // QAbstractSlider::SliderAction
+    void positionBarAction(int action);  // QAbstractSlider::SliderAction
+    void volumeChanged();
+
+    // State, read-only.
+    const std::string& currentDictation() const { return current_; }
+    int32_t position() const { return position_; }
+    int32_t duration() const { return duration_; }
+    int speed() const { return speed_; }
+    bool isPlaying() const { return player_->isPlaying(); }
+    bool forwardScanning() const { return forwardScan_; }
+    bool rewindScanning() const { return rewindScan_; }
+    bool wasPlaying() const { return wasPlaying_; }
+    const ChainInfo& lastChain() const { return lastChain_; }
+    int statusNoticeIndex() const { return noticeIndex_; }
+    TransportPlayer& player() { return *player_; }
+    MCDisp& channelPanel() { return *channels_; }
+    QWidget* control(int id) const;
+    QListWidget* fileList() const { return list_; }
+    QPlainTextEdit* typingPad() const { return pad_; }
+    QScrollBar* speedBar() const { return speedBar_; }
+    QScrollBar* positionBar() const { return positionBar_; }
+    LDBEdit* volumeControl() const { return volume_; }
+    LDBDisplay* levelMeter() const { return meter_; }
+
+    // Speeds are held to the speed bar's range wherever they are set.
+    static int clampSpeed(int percent);
+
+signals:
+    // A dictation was loaded or unloaded: the frame updates its menu.
+    void dictationChanged(bool loaded);
+    // Commands whose dialogs the frame owns (help, about, settings, exit).
+    void frameCommand(int id);
+
+private:
+    void buildLayout();
+    QGroupBox* buildFilesGroup();
+    QGroupBox* buildSenderGroup();
+    QGroupBox* buildTransportGroup();
+    QGroupBox* buildVolumeGroup();
+    QGroupBox* buildDockGroup();
+    QGroupBox* buildTypingGroup();
+    QWidget* buildStatusRow();
+    void addToolTips();
+    void setUp();
+    void cleanUp();
+    void connectLoader();
+    void disconnectLoader();
+
+    void showRecord();
+    void clearRecord();
+    void enableForDictation();
+    void showButtonImages(int state);
+    void readDuration();
+    void nextStatusNotice();
+    void finishCurrent(bool dispatch);
+    void deleteCurrent();
+    void loadDictationFile();
+    void copyAll();
+    void onPressReport(int state, int id);
+    bool startWithDeviceSettings();
+    void applyStoredVolume();
+    void showSpeed();
+    void showPosition();
+    std::string basePath() const;
+
+    void onStarted() override;
+    void onStopped() override;
+    void onPosition(int32_t time) override;
+    void onLevels(const uint8_t* levelRecord) override;
+
+    Settings& settings_;
+    std::unique_ptr<TransportPlayer> player_;
+    ChainParts parts_;
+    Prompts prompts_;
+    std::unique_ptr<ButtonImages> images_;
+    MCDisp* channels_ = nullptr;
+    std::unique_ptr<PostWindow> loaderWindow_;
+
+    std::string current_;
+    int32_t position_ = 0;
+    int32_t duration_ = 0;
+    int speed_ = 100;
+    bool forwardScan_ = false;
+    bool rewindScan_ = false;
+    bool wasPlaying_ = false;
+    int noticeIndex_ = 0;
+    ChainInfo lastChain_;
+    bool cleanedUp_ = false;
+
+    QListWidget* list_ = nullptr;
+    QPushButton* dispatch_ = nullptr;
+    QPushButton* done_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QGroupBox* senderGroup_ = nullptr;
+    QLabel* priorityLabel_ = nullptr;
+    QLabel* dateLabel_ = nullptr;
+    QPlainTextEdit* sender_ = nullptr;
+    QLineEdit* priority_ = nullptr;
+    QLineEdit* date_ = nullptr;
+    QGroupBox* transportGroup_ = nullptr;
+    QPushButton* play_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* start_ = nullptr;
+    PressButton* rewind_ = nullptr;
+    PressButton* forward_ = nullptr;
+    QPushButton* end_ = nullptr;
+    LDBDisplay* meter_ = nullptr;
+    QScrollBar* positionBar_ = nullptr;
+    QLabel* positionText_ = nullptr;
+    LDBEdit* volume_ = nullptr;
+    QScrollBar* speedBar_ = nullptr;
+    QPushButton* dock_ = nullptr;
+    QGroupBox* typingGroup_ = nullptr;
+    QPlainTextEdit* pad_ = nullptr;
+    QLabel* statusLine_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPointer<LogoWin> logo_;
+    QTimer noticeTimer_;
+    QTimer logoTimer_;
+};
+
+}  // namespace typix

@@ -1,0 +1,68 @@
+// The file actions of MainDialog: saving the typing, Done, Delete and Load
+// Dictation File.
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+
+#include "app/Settings.h"
+#include "store/DictationFiles.h"
+#include "store/DictationNames.h"
+#include "store/DictationRecord.h"
+#include "store/TypingFile.h"
+#include "transfer/IncomingLock.h"
+#include "ui/MainDialog.h"
+
+namespace typix {
+
+void MainDialog::saveTyping() {
+    if (!hasDictation() || !pad_->document()->isModified()) return;
+    // The modified flag stays set: only loading a dictation's text clears it.
+    writeTyping(basePath() + kTypingExtension, pad_->toPlainText().toStdString());
+}
+
+void MainDialog::finishCurrent(bool dispatch) {
+    if (!hasDictation()) return;
+    stop();
+    saveTyping();
+    std::string base = basePath().substr(settings_.currentFiles().size());
+    // Dispatch waits for the mail dispatch dialog; until then only Done finishes.
+    if (dispatch) return;
+    finishDictation(settings_.currentFiles(), settings_.doneFiles(), base, kStatusDone);
+    current_.clear();
+    rebuildList();
+}
+
+void MainDialog::deleteCurrent() {
+    stop();
+    if (!hasDictation()) return;
+    bool yes = prompts_.askYesNo(
+        QStringLiteral("Confirm Delete"),
+        QStringLiteral("Are you sure you want to delete this file?\n\nOnce you have deleted a file "
+                       "is cannot be recovered. Use the Done button if you want to be able to "
+                       "recover the file."));
+    if (!yes) return;
+    std::string base = basePath().substr(settings_.currentFiles().size());
+    deleteDictation(settings_.currentFiles(), base);
+    current_.clear();
+    rebuildList();
+}
+
+void MainDialog::loadDictationFile() {
+    QString folder = QString::fromStdString(settings_.fileLoadDir());
+    QString chosen;
+    if (prompts_.openFile) {
+        chosen = prompts_.openFile(QStringLiteral("Load Dictation File"), folder);
+    } else {
+        chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Load Dictation File"), folder,
+                                              QStringLiteral("Dictation or Wave Files (*.dct *.DCT *.wav *.WAV)"));
+    }
+    if (chosen.isEmpty()) return;
+    QFileInfo info(chosen);
+    settings_.setFileLoadDir(info.absolutePath().toStdString() + "/");
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    copyIntoIncoming(info.absoluteFilePath().toStdString(), settings_.incomingFiles());
+    QApplication::restoreOverrideCursor();
+}
+
+}  // namespace typix

@@ -1,0 +1,78 @@
+// The frame: title, fixed size, menu commands and their enable rules, and the
+// import of a named file.
+#include <QAction>
+#include <QMenuBar>
+
+#include <filesystem>
+#include <fstream>
+
+#include "MainWindowFixture.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+
+using namespace typix;
+using namespace typix::uitest;
+
+namespace {
+
+struct MainFrameTest : MainWindowFixture {
+    MainFrame& frame() {
+        if (!frame_) frame_ = std::make_unique<MainFrame>(settings, makeDevicePlayer());
+        return *frame_;
+    }
+    void TearDown() override {
+        frame_.reset();
+        MainWindowFixture::TearDown();
+    }
+    std::unique_ptr<MainFrame> frame_;
+};
+
+TEST_F(MainFrameTest, TitledAndSizedToItsClient) {
+    MainFrame& f = frame();
+    f.show();
+    EXPECT_EQ(f.windowTitle().toStdString(), "Korvel Typix");
+    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "not resizable";
+    QStringList menus;
+    for (QAction* a : f.menuBar()->actions())
+        if (a->menu()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Transport", "Ty&ping", "&Settings", "&Help"}));
+}
+
+TEST_F(MainFrameTest, EmptyQueueEnablesOnlyWhatNeedsNoDictation) {
+    MainFrame& f = frame();
+    for (int id : {cmd::kDone, cmd::kDelete, cmd::kPlay, cmd::kPlaySlow, cmd::kPlayFast,
+                   cmd::kStop, cmd::kStart, cmd::kEnd, cmd::kCut, cmd::kCopyAll})
+        EXPECT_FALSE(f.action(id)->isEnabled()) << id;
+    for (int id : {cmd::kLoadFile, cmd::kExit, cmd::kHelpContents, cmd::kAbout})
+        EXPECT_TRUE(f.action(id)->isEnabled()) << id;
+}
+
+TEST_F(MainFrameTest, LoadedDictationEnablesTransportAndFileCommands) {
+    addDictation("a");
+    MainFrame& f = frame();
+    for (int id : {cmd::kDone, cmd::kDelete, cmd::kPlay, cmd::kStop, cmd::kEnd, cmd::kCopyAll})
+        EXPECT_TRUE(f.action(id)->isEnabled()) << id;
+    EXPECT_EQ(f.action(cmd::kPlay)->data().toInt(), cmd::kPlay);
+    f.action(cmd::kPlay)->trigger();
+    EXPECT_TRUE(waitFor([&] { return f.dialog()->isPlaying(); }));
+    f.action(cmd::kStop)->trigger();
+    EXPECT_TRUE(waitFor([&] { return !f.dialog()->isPlaying(); }));
+}
+
+TEST_F(MainFrameTest, ImportFileCopiesIntoIncomingReplacingAnOlderCopy) {
+    std::string source = root + "/from/";
+    std::filesystem::create_directories(source);
+    std::ofstream(source + "a b.wav") << "new";
+    std::ofstream(settings.incomingFiles() + "a b.wav") << "old";
+    MainFrame& f = frame();
+    EXPECT_TRUE(f.importFile(source + "a b.wav"));
+    std::ifstream in(settings.incomingFiles() + "a b.wav");
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "new");
+    EXPECT_FALSE(f.importFile(source + "missing.wav"));
+    EXPECT_FALSE(std::filesystem::exists(settings.incomingFiles() + "missing.wav"));
+}
+
+}  // namespace
