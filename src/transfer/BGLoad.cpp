@@ -123,6 +123,14 @@ PassReport BGLoad::runPass() {
     return report_;
 }
 
+PassReport BGLoad::runImportPass() {
+    if (folders_.settingsFile.empty()) folders_ = foldersFromSettings();
+    report_ = PassReport{};
+    ImportIncoming();
+    SetProgress(0.0f);
+    return report_;
+}
+
 void BGLoad::pass() {
     if (folders_.settingsFile.empty()) folders_ = foldersFromSettings();
     const int32_t now = now32();

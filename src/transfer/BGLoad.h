@@ -83,6 +83,8 @@ public:
     // One pass of the thread body (steps up to and including the import and
     // the progress reset), on the caller's thread.  For tests and typixctl.
     PassReport runPass();
+    // Only the import of the Incoming Files folder, on the caller's thread.
+    PassReport runImportPass();
 
     // Single steps, exposed for tests and typixctl.
     ImportResult ImportPackage(const std::string& path, float start, float span);
