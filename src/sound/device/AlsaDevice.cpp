@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 
@@ -185,9 +186,16 @@ snd_pcm_t* openAlsaPcm(const std::string& name, StreamDirection direction, PcmFo
     return pcm;
 }
 
+namespace {
+std::atomic<SoundDriver*> gInstalledDriver{nullptr};
+}  // namespace
+
 SoundDriver& soundDriver() {
-    static AlsaDriver driver;
-    return driver;
+    static AlsaDriver alsa;
+    SoundDriver* installed = gInstalledDriver.load();
+    return installed ? *installed : alsa;
 }
+
+SoundDriver* installSoundDriver(SoundDriver* driver) { return gInstalledDriver.exchange(driver); }
 
 }  // namespace typix

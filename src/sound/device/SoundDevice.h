@@ -89,7 +89,11 @@ public:
                                                    std::string* error) = 0;
 };
 
-// The process-wide driver (ALSA on Linux).
+// The process-wide driver: ALSA on Linux, unless another was installed.
 SoundDriver& soundDriver();
+// Installs `driver` (null: back to ALSA) for every later open; returns the
+// one installed before.  For benchmarks and diagnostics that wrap the driver;
+// call it while no stream is being opened.
+SoundDriver* installSoundDriver(SoundDriver* driver);
 
 }  // namespace typix
