@@ -13,6 +13,7 @@ namespace {
 // Extra frames after the history so that the vector loops may read a 64th
 // tap (its coefficient is zero).
 constexpr int32_t kHistoryPadFrames = 1;
+constexpr int32_t kPlaneStride = LSRCConvertRate::kHistoryFrames + 16;
 
 int64_t peakOf(const int32_t* samples, size_t count) {
     int32_t hi = 0;
@@ -74,6 +75,7 @@ bool LSRCConvertRate::allocate() {
                     for (int ch = 0; ch < c; ++ch)
                         kernelTable_[static_cast<size_t>(i) * width + k * c + ch] = table_[i * kRateTaps + k];
         }
+        buildPlanarTables();
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -82,6 +84,51 @@ bool LSRCConvertRate::allocate() {
     run_.channels = c;
     run_.history = history_.data();
     return true;
+}
+
+// The 16-bit planar form: coefficients as int16 (when they fit), one plane of
+// int16 samples per channel, and the phase steps as tables.
+void LSRCConvertRate::buildPlanarTables() {
+    const int q = fraction_.q;
+    tableFits16_ = std::all_of(table_.begin(), table_.end(), [](int32_t v) { return v >= -32767 && v <= 32767; });
+    if (!tableFits16_) return;
+    table16_.assign(static_cast<size_t>(q) * 64, 0);
+    for (int i = 0; i < q; ++i)
+        for (int k = 0; k < kRateTaps; ++k) table16_[i * 64 + k] = static_cast<int16_t>(table_[i * kRateTaps + k]);
+    planes_.assign(static_cast<size_t>(kPlaneStride) * channels(), 0);
+    advance_.resize(static_cast<size_t>(q));
+    nextPhase_.resize(static_cast<size_t>(q));
+    for (int i = 0; i < q; ++i) {
+        advance_[i] = (i + fraction_.p) / q;
+        nextPhase_[i] = (i + fraction_.p) % q;
+    }
+    run_.table16 = table16_.data();
+    run_.planes = planes_.data();
+    run_.planeStride = kPlaneStride;
+    run_.advance = advance_.data();
+    run_.nextPhase = nextPhase_.data();
+}
+
+// Copies the scaled history into the planes, or notes that it does not fit
+// (a sample rounded up to +32768).
+void LSRCConvertRate::updatePlanes() {
+    historyFits16_ = false;
+    if (!tableFits16_) return;
+    const int c = channels();
+    const int32_t* h = history_.data();
+    for (int ch = 0; ch < c; ++ch) {
+        int16_t* plane = planes_.data() + static_cast<size_t>(ch) * kPlaneStride;
+        int32_t lo = 0;
+        int32_t hi = 0;
+        for (int32_t f = 0; f < kHistoryFrames; ++f) {
+            const int32_t v = h[static_cast<size_t>(f) * c + ch];
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+            plane[f] = static_cast<int16_t>(v);
+        }
+        if (lo < -32768 || hi > 32767) return;
+    }
+    historyFits16_ = true;
 }
 
 void LSRCConvertRate::fillInitialHistory() {
@@ -103,6 +150,7 @@ void LSRCConvertRate::rescale(int32_t firstFrame) {
     run_.rightShift = shift_ <= 15 ? 15 - shift_ : 0;
     run_.leftShift = shift_ <= 15 ? 0 : shift_ - 15;
     run_.rounding = (1 << run_.rightShift) >> 1;
+    updatePlanes();
 }
 
 void LSRCConvertRate::refill() {
@@ -116,11 +164,14 @@ void LSRCConvertRate::refill() {
 }
 
 int32_t LSRCConvertRate::runKernel(int32_t* out, int32_t frames) {
-    if (vectorKernels_ && channels() == 1) {
+    const bool vector = kernel_ != Kernel::Scalar;
+    if ((kernel_ == Kernel::Best || kernel_ == Kernel::Planar) && historyFits16_)
+        return runRatePlanar(planarKernel_, run_, out, frames);
+    if (vector && channels() == 1) {
         run_.table = kernelTable_.data();
         return runRateMonoVector(run_, out, frames);
     }
-    if (vectorKernels_ && channels() == 2) {
+    if (vector && channels() == 2) {
         run_.table = kernelTable_.data();
         return runRateStereoVector(run_, out, frames);
     }

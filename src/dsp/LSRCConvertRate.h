@@ -42,9 +42,19 @@ public:
     int32_t inputIndex() const { return run_.index; }
     int32_t phase() const { return run_.phase; }
 
-    // The vectorised mono and stereo loops are the default; the scalar form
-    // gives the same output and is kept for other channel counts and checks.
-    void useVectorKernels(bool on) { vectorKernels_ = on; }
+    // Which inner loop computes the dot products.  All give the same output:
+    // Best takes the 16-bit planar loop of the best instruction set while the
+    // coefficients and the history fit 16 bits, else the 32-bit vector loop
+    // (mono, stereo) or the scalar form.  The others force one form, for
+    // checks and comparisons; a forced planar loop still falls back while the
+    // history does not fit 16 bits.
+    enum class Kernel { Best, Scalar, Vector32, Planar };
+    void useKernel(Kernel kernel, RatePlanarKernel planar = bestRatePlanarKernel()) {
+        kernel_ = kernel;
+        planarKernel_ = planar;
+    }
+    // Whether the history now held fits the 16-bit planar loops.
+    bool historyFits16() const { return historyFits16_; }
 
 private:
     bool allocate();
@@ -54,6 +64,8 @@ private:
     int32_t* frameAt(int32_t frame) { return history_.data() + static_cast<size_t>(frame) * channels(); }
     int32_t innerToOutput(int32_t inputFrames) const;
     int32_t runKernel(int32_t* out, int32_t frames);
+    void buildPlanarTables();
+    void updatePlanes();
 
     RateFraction fraction_;
     RateFilterShape shape_{};
@@ -62,7 +74,14 @@ private:
     std::vector<int32_t> history_;
     RateRun run_;
     int shift_ = 0;
-    bool vectorKernels_ = true;
+    std::vector<int16_t> table16_;
+    std::vector<int16_t> planes_;
+    std::vector<int32_t> advance_;
+    std::vector<int32_t> nextPhase_;
+    bool tableFits16_ = false;
+    bool historyFits16_ = false;
+    Kernel kernel_ = Kernel::Best;
+    RatePlanarKernel planarKernel_ = bestRatePlanarKernel();
 };
 
 // Wraps a usable source whose rate differs from the target in an

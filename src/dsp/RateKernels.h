@@ -24,6 +24,13 @@ struct RateRun {
     int32_t rightShift = 15;  // 15 - s for s <= 15
     int32_t leftShift = 0;    // s - 15 for s > 15 (samples beyond +-2^30)
     int channels = 1;
+    // 16-bit planar form: used when every coefficient and every history
+    // sample fits 16 bits, so that pairs of products can be formed at once.
+    const int16_t* table16 = nullptr;   // q x 64, the 64th tap zero
+    const int16_t* planes = nullptr;    // one plane per channel
+    int32_t planeStride = 0;            // samples from one plane to the next
+    const int32_t* advance = nullptr;   // per normalised phase: (phase + p) / q
+    const int32_t* nextPhase = nullptr; // per normalised phase: (phase + p) % q
 };
 
 // Each kernel writes output frames until `frames` are done or the normalised
@@ -37,5 +44,13 @@ int32_t runRateScalar(RateRun& run, int32_t* out, int32_t frames);
 int32_t runRateMonoVector(RateRun& run, int32_t* out, int32_t frames);
 // Table layout: q x 128, each tap twice (left, right), the last pair zero.
 int32_t runRateStereoVector(RateRun& run, int32_t* out, int32_t frames);
+
+// The 16-bit planar loops: any channel count, each plane readable one frame
+// past the history.  Every pair of 16-bit products is summed in 32 bits, which
+// is exact here since no coefficient is -32768.
+enum class RatePlanarKernel { Portable, Sse2, Avx2, Avx512 };
+bool rateKernelAvailable(RatePlanarKernel kernel);
+RatePlanarKernel bestRatePlanarKernel();
+int32_t runRatePlanar(RatePlanarKernel kernel, RateRun& run, int32_t* out, int32_t frames);
 
 }  // namespace typix

@@ -109,15 +109,22 @@ TEST(LSRCConvertRate, RaisingTheRateBeyondWhatThePhasesExpressFails) {
     EXPECT_EQ(s->getPosition(), 0);
 }
 
+// A lone peak sets the shift; rounding may lift a sample to +32768, which no
+// longer fits the 16-bit loops (the converter then uses the 32-bit ones).
 TEST(LSRCConvertRate, BlockShiftKeepsSamplesInSixteenBits) {
-    struct Case { int32_t peak; int shift; };
-    const Case cases[] = {{0x7FFF, 0}, {-0x7FFF, 0}, {-0x8000, 1}, {524272, 4}, {-524288, 5}, {0x7FFFFFFF, 16}};
+    struct Case { int32_t peak; int shift; bool fits16; };
+    const Case cases[] = {{0x7FFF, 0, true},       {-0x7FFF, 0, true},   {-0x8000, 1, true},
+                          {0xFFFF, 1, false},      {524272, 4, true},    {-524288, 5, true},
+                          {0x7FFFFFFF, 16, false}};
     for (const auto& c : cases) {
         std::vector<int32_t> input(20000, 0);
         input[500] = c.peak;
         auto s = LSPConvertRate(22050).apply(memorySource(input, 44100));
         EXPECT_EQ(asRate(s).blockShift(), c.shift) << c.peak;
-        readFrames(s, 10000);  // crosses a refill without trouble
+        EXPECT_EQ(asRate(s).outputShift(), 15 - c.shift) << c.peak;
+        EXPECT_EQ(asRate(s).historyFits16(), c.fits16) << c.peak;
+        const auto out = readFrames(s, 10000);  // crosses a refill without trouble
+        EXPECT_NE(out[250], 0) << "the peak comes through";
     }
 }
 

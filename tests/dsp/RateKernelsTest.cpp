@@ -71,6 +71,62 @@ TEST(RateKernels, VectorLoopsMatchTheScalarFormOnRandomData) {
     }
 }
 
+std::vector<RatePlanarKernel> planarKernels() {
+    std::vector<RatePlanarKernel> out;
+    for (auto k : {RatePlanarKernel::Portable, RatePlanarKernel::Sse2, RatePlanarKernel::Avx2, RatePlanarKernel::Avx512})
+        if (rateKernelAvailable(k)) out.push_back(k);
+    return out;
+}
+
+// The 16-bit planar loops against the scalar form, on random samples over
+// the whole 16-bit range and coefficients up to +-32767.
+TEST(RateKernels, PlanarLoopsMatchTheScalarFormOnRandomData) {
+    const KernelCase cases[] = {{1, 11, 2, 0, 0}, {2, 39, 215, 3, 0}, {3, 34, 37, 0, 0}, {2, 1, 2, 17, 0}};
+    for (const auto& c : cases) {
+        const auto table = randomSamples(static_cast<size_t>(c.q) * 63, 32767, c.q + 1);
+        auto history = randomSamples(8193 * static_cast<size_t>(c.channels), 32767, c.p + 1);
+        for (size_t i = 0; i < history.size(); i += 97) history[i] = -32768;
+        std::fill(history.end() - c.channels, history.end(), 0);  // the padding frame
+        const int32_t stride = 8200;
+        std::vector<int16_t> table16(static_cast<size_t>(c.q) * 64, 0), planes(static_cast<size_t>(stride) * c.channels, 0);
+        std::vector<int32_t> advance(c.q), next(c.q);
+        for (int i = 0; i < c.q; ++i) {
+            for (int k = 0; k < 63; ++k) table16[i * 64 + k] = static_cast<int16_t>(table[i * 63 + k]);
+            advance[i] = (i + c.p) / c.q;
+            next[i] = (i + c.p) % c.q;
+        }
+        for (int f = 0; f < 8193; ++f)
+            for (int ch = 0; ch < c.channels; ++ch) planes[ch * stride + f] = static_cast<int16_t>(history[f * c.channels + ch]);
+        RateRun scalar;
+        scalar.table = table.data();
+        scalar.history = history.data();
+        scalar.q = c.q;
+        scalar.p = c.p;
+        scalar.rightShift = c.shift <= 15 ? 15 - c.shift : 0;
+        scalar.leftShift = c.shift <= 15 ? 0 : c.shift - 15;
+        scalar.rounding = (1 << scalar.rightShift) >> 1;
+        scalar.channels = c.channels;
+        scalar.phase = 5 % c.q + c.p;  // start un-normalised, as after a read
+        scalar.table16 = table16.data();
+        scalar.planes = planes.data();
+        scalar.planeStride = stride;
+        scalar.advance = advance.data();
+        scalar.nextPhase = next.data();
+        for (RatePlanarKernel kernel : planarKernels()) {
+            RateRun a = scalar, b = scalar;
+            for (int32_t chunk : {1, 333, 30000}) {
+                std::vector<int32_t> outA(static_cast<size_t>(chunk) * c.channels), outB(outA.size());
+                const int32_t na = runRateScalar(a, outA.data(), chunk);
+                const int32_t nb = runRatePlanar(kernel, b, outB.data(), chunk);
+                ASSERT_EQ(na, nb) << static_cast<int>(kernel);
+                EXPECT_EQ(a.index, b.index);
+                EXPECT_EQ(a.phase, b.phase) << "the same state between reads";
+                EXPECT_EQ(outA, outB) << "kernel " << static_cast<int>(kernel) << ", q " << c.q << ", p " << c.p;
+            }
+        }
+    }
+}
+
 std::vector<int32_t> speechAt(int32_t rate) {
     const char* env = std::getenv("TYPIX_TEST_TMP");
     const std::filesystem::path dir = std::filesystem::path(env ? env : "/tmp") / "dsp-speech";
@@ -88,23 +144,32 @@ std::vector<int32_t> speechAt(int32_t rate) {
     return out;
 }
 
-std::vector<int32_t> convert(const std::vector<int32_t>& in, int32_t from, int32_t to, int channels, bool vector) {
+std::vector<int32_t> convert(const std::vector<int32_t>& in, int32_t from, int32_t to, int channels,
+                             LSRCConvertRate::Kernel kernel, RatePlanarKernel planar = bestRatePlanarKernel()) {
     auto s = LSPConvertRate(to).apply(memorySource(in, from, channels));
-    static_cast<LSRCConvertRate*>(s.get())->useVectorKernels(vector);
+    static_cast<LSRCConvertRate*>(s.get())->useKernel(kernel, planar);
     return readFrames(s, s->getLength());
 }
 
+// Every loop on mono, stereo and three channels against the scalar form.
 void expectFormsAgree(const std::vector<int32_t>& mono, int32_t from) {
-    std::vector<int32_t> stereo;
-    for (size_t i = 0; i < mono.size(); ++i) stereo.insert(stereo.end(), {mono[i], mono[mono.size() - 1 - i]});
-    for (int32_t to : {8000, 11025, 22050, 44100, 48000}) {
-        if (to == from) continue;
-        EXPECT_EQ(convert(mono, from, to, 1, false), convert(mono, from, to, 1, true)) << from << " -> " << to;
-        EXPECT_EQ(convert(stereo, from, to, 2, false), convert(stereo, from, to, 2, true)) << from << " -> " << to;
+    using K = LSRCConvertRate::Kernel;
+    for (int channels : {1, 2, 3}) {
+        std::vector<int32_t> in;
+        for (size_t i = 0; i < mono.size(); ++i)
+            for (int c = 0; c < channels; ++c) in.push_back(c == 1 ? mono[mono.size() - 1 - i] : mono[i] / (c + 1));
+        for (int32_t to : {8000, 22050, 44100, 48000}) {
+            if (to == from) continue;
+            const auto reference = convert(in, from, to, channels, K::Scalar);
+            EXPECT_EQ(convert(in, from, to, channels, K::Vector32), reference) << from << " -> " << to;
+            for (RatePlanarKernel kernel : planarKernels())
+                EXPECT_EQ(convert(in, from, to, channels, K::Planar, kernel), reference)
+                    << from << " -> " << to << " kernel " << static_cast<int>(kernel) << ", " << channels << " channels";
+        }
     }
 }
 
-TEST(RateKernels, VectorLoopsMatchTheScalarFormOnSynthesisedSpeech) {
+TEST(RateKernels, LoopsMatchTheScalarFormOnSynthesisedSpeech) {
     for (int32_t rate : {8000, 22050, 44100}) {
         const auto speech = speechAt(rate);
         if (speech.empty()) GTEST_SKIP() << "espeak-ng or sox is not installed";
@@ -113,7 +178,7 @@ TEST(RateKernels, VectorLoopsMatchTheScalarFormOnSynthesisedSpeech) {
     }
 }
 
-TEST(RateKernels, VectorLoopsMatchTheScalarFormOnSpeechLikeSignals) {
+TEST(RateKernels, LoopsMatchTheScalarFormOnSpeechLikeSignals) {
     for (int32_t rate : {11025, 48000}) {
         auto loud = test::syntheticSpeech(rate, rate * 2, 5);
         for (auto& s : loud) s *= 8;  // beyond 16-bit full scale, as after a gain

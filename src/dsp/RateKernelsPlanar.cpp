@@ -1,0 +1,197 @@
+#include <cstddef>
+#include <cstdint>
+
+#include "dsp/RateKernels.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+// GCC 12's AVX-512 headers start some operations from an undefined register
+// and then warn about it at every use; the values are fully defined.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#define TYPIX_RATE_X86 1
+#endif
+
+namespace typix {
+
+namespace {
+
+#if TYPIX_RATE_X86
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+
+inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
+    __m256i acc = _mm256_setzero_si256();
+    for (int k = 0; k < 64; k += 16) {
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps + k));
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples + k));
+        acc = _mm256_add_epi32(acc, _mm256_madd_epi16(t, x));
+    }
+    __m128i v = _mm_add_epi32(_mm256_castsi256_si128(acc), _mm256_extracti128_si256(acc, 1));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+inline __m256i madd64(const int16_t* taps, const int16_t* samples) {
+    __m256i acc = _mm256_setzero_si256();
+    for (int k = 0; k < 64; k += 16) {
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps + k));
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples + k));
+        acc = _mm256_add_epi32(acc, _mm256_madd_epi16(t, x));
+    }
+    return acc;
+}
+
+// Four sums reduced together: two rounds of pairwise horizontal adds, then
+// the two 128-bit halves.
+inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4], int32_t sums[4]) {
+    const __m256i a = _mm256_hadd_epi32(madd64(taps[0], samples[0]), madd64(taps[1], samples[1]));
+    const __m256i b = _mm256_hadd_epi32(madd64(taps[2], samples[2]), madd64(taps[3], samples[3]));
+    const __m256i ab = _mm256_hadd_epi32(a, b);
+    const __m128i v = _mm_add_epi32(_mm256_castsi256_si128(ab), _mm256_extracti128_si256(ab, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
+}
+
+#include "dsp/RatePlanarLoop.inc"
+
+}  // namespace avx2
+#pragma GCC pop_options
+
+
+#pragma GCC push_options
+#pragma GCC target("avx2,avx512f,avx512bw,avx512vl,avx512vnni")
+namespace avx512 {
+
+// 32 pairs of products per instruction, accumulated in place.
+inline __m512i madd64(const int16_t* taps, const int16_t* samples) {
+    const __m512i t0 = _mm512_loadu_si512(taps);
+    const __m512i t1 = _mm512_loadu_si512(taps + 32);
+    const __m512i x0 = _mm512_loadu_si512(samples);
+    const __m512i x1 = _mm512_loadu_si512(samples + 32);
+    return _mm512_dpwssd_epi32(_mm512_madd_epi16(t0, x0), t1, x1);
+}
+
+inline __m256i fold(__m512i v) {
+    return _mm256_add_epi32(_mm512_castsi512_si256(v), _mm512_extracti64x4_epi64(v, 1));
+}
+
+inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
+    const __m256i v8 = fold(madd64(taps, samples));
+    __m128i v = _mm_add_epi32(_mm256_castsi256_si128(v8), _mm256_extracti128_si256(v8, 1));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, 0x4E));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, 0xB1));
+    return _mm_cvtsi128_si32(v);
+}
+
+inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4], int32_t sums[4]) {
+    const __m256i a = _mm256_hadd_epi32(fold(madd64(taps[0], samples[0])), fold(madd64(taps[1], samples[1])));
+    const __m256i b = _mm256_hadd_epi32(fold(madd64(taps[2], samples[2])), fold(madd64(taps[3], samples[3])));
+    const __m256i ab = _mm256_hadd_epi32(a, b);
+    const __m128i v = _mm_add_epi32(_mm256_castsi256_si128(ab), _mm256_extracti128_si256(ab, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
+}
+
+#include "dsp/RatePlanarLoop.inc"
+
+}  // namespace avx512
+#pragma GCC pop_options
+
+namespace sse2 {
+
+inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
+    __m128i acc = _mm_setzero_si128();
+    for (int k = 0; k < 64; k += 8) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps + k));
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + k));
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(t, x));
+    }
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
+    return _mm_cvtsi128_si32(acc);
+}
+
+inline __m128i madd64(const int16_t* taps, const int16_t* samples) {
+    __m128i acc = _mm_setzero_si128();
+    for (int k = 0; k < 64; k += 8) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(taps + k));
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + k));
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(t, x));
+    }
+    return acc;
+}
+
+// Four sums reduced together by a 4 x 4 transpose.
+inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4], int32_t sums[4]) {
+    const __m128i a = madd64(taps[0], samples[0]);
+    const __m128i b = madd64(taps[1], samples[1]);
+    const __m128i c = madd64(taps[2], samples[2]);
+    const __m128i d = madd64(taps[3], samples[3]);
+    const __m128i ab = _mm_add_epi32(_mm_unpacklo_epi32(a, b), _mm_unpackhi_epi32(a, b));  // a0+a2 b0+b2 a1+a3 b1+b3
+    const __m128i cd = _mm_add_epi32(_mm_unpacklo_epi32(c, d), _mm_unpackhi_epi32(c, d));
+    const __m128i v = _mm_add_epi32(_mm_unpacklo_epi64(ab, cd), _mm_unpackhi_epi64(ab, cd));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
+}
+
+#include "dsp/RatePlanarLoop.inc"
+
+}  // namespace sse2
+
+#endif
+
+namespace portable {
+
+inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
+    uint32_t acc = 0;
+    for (int k = 0; k < 64; ++k)
+        acc += static_cast<uint32_t>(static_cast<int32_t>(taps[k]) * samples[k]);
+    return static_cast<int32_t>(acc);
+}
+
+inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4], int32_t sums[4]) {
+    for (int j = 0; j < 4; ++j) sums[j] = dot64(taps[j], samples[j]);
+}
+
+#include "dsp/RatePlanarLoop.inc"
+
+}  // namespace portable
+
+}  // namespace
+
+bool rateKernelAvailable(RatePlanarKernel kernel) {
+    switch (kernel) {
+    case RatePlanarKernel::Portable: return true;
+#if TYPIX_RATE_X86
+    case RatePlanarKernel::Sse2: return true;
+    case RatePlanarKernel::Avx2: return __builtin_cpu_supports("avx2");
+    case RatePlanarKernel::Avx512:
+        return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+               __builtin_cpu_supports("avx512vnni");
+#else
+    default: return false;
+#endif
+    }
+    return false;
+}
+
+RatePlanarKernel bestRatePlanarKernel() {
+    static const RatePlanarKernel best = rateKernelAvailable(RatePlanarKernel::Avx512) ? RatePlanarKernel::Avx512
+                                         : rateKernelAvailable(RatePlanarKernel::Avx2) ? RatePlanarKernel::Avx2
+                                         : rateKernelAvailable(RatePlanarKernel::Sse2) ? RatePlanarKernel::Sse2
+                                                                                       : RatePlanarKernel::Portable;
+    return best;
+}
+
+int32_t runRatePlanar(RatePlanarKernel kernel, RateRun& run, int32_t* out, int32_t frames) {
+    switch (kernel) {
+#if TYPIX_RATE_X86
+    case RatePlanarKernel::Avx512: return avx512::planarLoop(run, out, frames);
+    case RatePlanarKernel::Avx2: return avx2::planarLoop(run, out, frames);
+    case RatePlanarKernel::Sse2: return sse2::planarLoop(run, out, frames);
+#endif
+    default: return portable::planarLoop(run, out, frames);
+    }
+}
+
+}  // namespace typix
