@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formats/CodecStreamImpl.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/mem.h>
@@ -26,8 +27,6 @@ constexpr int64_t kRunInFrames = 4096;
 // MPEG audio frames borrow bits from up to two frames before them and overlap
 // their neighbours in the filter bank; starting four frames early is enough.
 constexpr int64_t kParsedRunInPackets = 4;
-// Decode errors in a row after which a conversion gives up on its input.
-constexpr int kMaxErrorsInRow = 64;
 
 uint16_t readLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t readLe32(const uint8_t* p) {
@@ -85,34 +84,6 @@ bool CodecWaveFormat::parse(const std::vector<uint8_t>& chunk) {
     return true;
 }
 
-struct CodecStream::Impl {
-    CodecWaveFormat format;
-    const AVCodec* codec = nullptr;
-    AVCodecContext* ctx = nullptr;
-    AVCodecParserContext* parser = nullptr;
-    AVCodecParserContext* scanParser = nullptr;
-    AVCodecContext* scanCtx = nullptr;  // the scan parser's, kept apart from the decoder
-    AVPacket* packet = nullptr;
-    AVFrame* frame = nullptr;
-    AVCodecID id = AV_CODEC_ID_NONE;
-    int channels = 0;
-    int64_t blockAlign = 0;
-    int64_t packetBytes = 0;
-    int64_t rate = 0;
-    int64_t byteRate = 0;
-    bool drained = false;   // the end was signalled to the decoder
-    bool finished = false;  // the decoder has given its last frame
-
-    ~Impl() {
-        if (parser) av_parser_close(parser);
-        if (scanParser) av_parser_close(scanParser);
-        avcodec_free_context(&scanCtx);
-        av_packet_free(&packet);
-        av_frame_free(&frame);
-        avcodec_free_context(&ctx);
-    }
-};
-
 std::string CodecStream::decoderNameFor(uint16_t tag, uint16_t bits) {
     const AVCodec* codec = avcodec_find_decoder(codecIdFor(tag, bits));
     return codec ? codec->name : "";
@@ -139,7 +110,7 @@ static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCo
 }
 
 // A decoder context set up for the format and opened; null when refused.
-static AVCodecContext* openContext(const AVCodec* codec, const CodecWaveFormat& f, AVCodecID id) {
+static AVCodecContext* codecOpenContext(const AVCodec* codec, const CodecWaveFormat& f, AVCodecID id) {
     AVCodecContext* ctx = avcodec_alloc_context3(codec);
     if (!ctx) return nullptr;
     if (!configureContext(ctx, f, id) || avcodec_open2(ctx, codec, nullptr) < 0 ||
@@ -168,7 +139,7 @@ std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
     impl->format = f;
     impl->codec = codec;
     impl->id = id;
-    impl->ctx = openContext(codec, f, id);
+    impl->ctx = codecOpenContext(codec, f, id);
     impl->packet = av_packet_alloc();
     impl->frame = av_frame_alloc();
     if (!impl->ctx || !impl->packet || !impl->frame) return nullptr;
@@ -180,23 +151,27 @@ std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
     impl->blockAlign = f.blockAlign;
     impl->rate = f.rate;
     impl->byteRate = f.byteRate;
-    if (impl->blockAlign >= kRealBlockBytes) impl->packetBytes = impl->blockAlign;
-    else if (impl->blockAlign > 0) impl->packetBytes = impl->blockAlign * (kGroupedPacketBytes / impl->blockAlign);
-    else impl->packetBytes = kGroupedPacketBytes;
-
     std::unique_ptr<CodecStream> stream(new CodecStream(std::move(impl)));
-    Impl& s = *stream->impl_;
+    stream->planPackets();
+    return stream;
+}
+
+// Packet size, frames per block and the seek run-in for the opened codec.
+void CodecStream::planPackets() {
+    Impl& s = *impl_;
+    if (s.blockAlign >= kRealBlockBytes) s.packetBytes = s.blockAlign;
+    else if (s.blockAlign > 0) s.packetBytes = s.blockAlign * (kGroupedPacketBytes / s.blockAlign);
+    else s.packetBytes = kGroupedPacketBytes;
     if (!s.parser && s.blockAlign > 0) {
         const int64_t one = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.blockAlign));
         const int64_t all = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.packetBytes));
-        if (one > 0 && all == one * (s.packetBytes / s.blockAlign)) stream->framesPerBlock_ = one;
+        if (one > 0 && all == one * (s.packetBytes / s.blockAlign)) framesPerBlock_ = one;
     }
     if (s.parser) {
-        stream->runInFrames_ = kParsedRunInPackets * 1152;
-    } else if (!blocksIndependent(id)) {
-        stream->runInFrames_ = kRunInFrames;
+        runInFrames_ = kParsedRunInPackets * 1152;
+    } else if (!blocksIndependent(s.id)) {
+        runInFrames_ = kRunInFrames;
     }
-    return stream;
 }
 
 CodecStream::CodecStream(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -216,17 +191,11 @@ int64_t CodecStream::inputSizeFor(int64_t outputFrames) const {
     return bytes;
 }
 
-int64_t CodecStream::framesForPartialBlock(int64_t bytes) const {
-    if (bytes <= 0) return 0;
-    const int d = av_get_audio_frame_duration(impl_->ctx, static_cast<int>(bytes));
-    return d > 0 ? d : 0;
-}
-
 void CodecStream::reset() {
     Impl& s = *impl_;
     // Reopening clears every decoder's running state; not all decoders
     // clear it on a flush.
-    AVCodecContext* fresh = openContext(s.codec, s.format, s.id);
+    AVCodecContext* fresh = codecOpenContext(s.codec, s.format, s.id);
     if (fresh) {
         avcodec_free_context(&s.ctx);
         s.ctx = fresh;
@@ -241,137 +210,6 @@ void CodecStream::reset() {
     s.finished = false;
     kept_.clear();
     keptTaken_ = 0;
-}
-
-void CodecStream::scanPackets(const uint8_t* data, int64_t bytes, bool end, std::vector<CodecPacket>& packets) {
-    Impl& s = *impl_;
-    if (!s.parser) return;
-    if (!s.scanCtx) s.scanCtx = avcodec_alloc_context3(s.codec);
-    if (!s.scanParser) s.scanParser = av_parser_init(s.id);
-    if (!s.scanParser || !s.scanCtx) return;
-    int64_t used = 0;
-    for (;;) {
-        const int64_t remaining = bytes - used;
-        if (remaining == 0 && !end) return;
-        uint8_t* out = nullptr;
-        int size = 0;
-        const int chunk = static_cast<int>(std::min<int64_t>(remaining, 1 << 20));
-        const int n = av_parser_parse2(s.scanParser, s.scanCtx, &out, &size, remaining ? data + used : nullptr, chunk,
-                                       AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-        used += std::max(n, 0);
-        if (size > 0) packets.push_back({size, std::max(s.scanParser->duration, 0)});
-        if ((remaining == 0 && size == 0) || (remaining > 0 && n <= 0)) return;
-    }
-}
-
-CodecConvertResult CodecStream::convert(const uint8_t* input, int64_t inputBytes, int16_t* output,
-                                        int64_t outputSamples, CodecConvert flag) {
-    CodecConvertResult result;
-    int64_t written = 0;
-    const int64_t keptLeft = static_cast<int64_t>(kept_.size() - keptTaken_);
-    if (keptLeft > 0) {
-        written = std::min(keptLeft, outputSamples);
-        std::memcpy(output, kept_.data() + keptTaken_, static_cast<size_t>(written) * 2);
-        keptTaken_ += static_cast<size_t>(written);
-    }
-    int64_t used = 0;
-    int errors = 0;
-    while (written < outputSamples && errors < kMaxErrorsInRow) {
-        const int64_t before = written;
-        if (receiveInto(output, outputSamples, written)) {
-            errors = written > before ? 0 : errors + 1;
-            continue;
-        }
-        if (impl_->finished || !nextPacket(input, inputBytes, flag, used)) break;
-    }
-    result.inputUsed = used;
-    result.outputSamples = written;
-    return result;
-}
-
-// One frame from the decoder into the output (and what does not fit into the
-// kept audio).  False when the decoder wants input or has finished.
-bool CodecStream::receiveInto(int16_t* output, int64_t outputSamples, int64_t& written) {
-    Impl& s = *impl_;
-    if (s.finished) return false;
-    const int ret = avcodec_receive_frame(s.ctx, s.frame);
-    if (ret == AVERROR(EAGAIN)) return false;
-    if (ret == AVERROR_EOF) {
-        s.finished = true;
-        return false;
-    }
-    if (ret < 0) return true;  // a bad packet: skipped, as the decoder's own tools do
-    keepFrame(output, outputSamples, written);
-    av_frame_unref(s.frame);
-    return true;
-}
-
-void CodecStream::keepFrame(int16_t* output, int64_t outputSamples, int64_t& written) {
-    const AVFrame* f = impl_->frame;
-    const int channels = f->ch_layout.nb_channels;
-    if (channels != impl_->channels || f->nb_samples <= 0) return;
-    const int64_t samples = static_cast<int64_t>(f->nb_samples) * channels;
-    if (written + samples <= outputSamples) {
-        if (codecInterleaveS16(f->format, f->extended_data, channels, f->nb_samples, output + written))
-            written += samples;
-        return;
-    }
-    kept_.resize(static_cast<size_t>(samples));
-    if (!codecInterleaveS16(f->format, f->extended_data, channels, f->nb_samples, kept_.data())) {
-        kept_.clear();
-        return;
-    }
-    const int64_t part = outputSamples - written;
-    std::memcpy(output + written, kept_.data(), static_cast<size_t>(part) * 2);
-    keptTaken_ = static_cast<size_t>(part);
-    written = outputSamples;
-}
-
-static bool sendBytes(AVCodecContext* ctx, AVPacket* packet, const uint8_t* data, int64_t size) {
-    av_packet_unref(packet);
-    packet->data = const_cast<uint8_t*>(data);
-    packet->size = static_cast<int>(size);
-    const int ret = avcodec_send_packet(ctx, packet);
-    packet->data = nullptr;
-    packet->size = 0;
-    return ret != AVERROR(EAGAIN);
-}
-
-// Hands the decoder its next packet from the input.  False when the input
-// holds no packet it may take now.
-bool CodecStream::nextPacket(const uint8_t* input, int64_t inputBytes, CodecConvert flag, int64_t& used) {
-    Impl& s = *impl_;
-    if (s.drained) return false;
-    const bool end = flag == CodecConvert::kEnd;
-    if (s.parser) {
-        for (;;) {
-            const int64_t remaining = inputBytes - used;
-            if (remaining == 0 && !end) return false;
-            uint8_t* data = nullptr;
-            int size = 0;
-            const int chunk = static_cast<int>(std::min<int64_t>(remaining, 1 << 20));
-            const int n = av_parser_parse2(s.parser, s.ctx, &data, &size, remaining ? input + used : nullptr,
-                                           chunk, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
-            used += std::max(n, 0);
-            if (size > 0) return sendBytes(s.ctx, s.packet, data, size);
-            if (remaining == 0 || n <= 0) break;
-        }
-        if (!end) return false;
-    } else {
-        const int64_t remaining = inputBytes - used;
-        int64_t size = 0;
-        if (remaining >= s.packetBytes) size = s.packetBytes;
-        else if (s.blockAlign > 0 && remaining >= s.blockAlign) size = remaining / s.blockAlign * s.blockAlign;
-        else if (remaining > 0 && (s.blockAlign == 0 || end)) size = remaining;
-        if (size > 0) {
-            if (!sendBytes(s.ctx, s.packet, input + used, size)) return false;
-            used += size;
-            return true;
-        }
-        if (!end) return false;
-    }
-    s.drained = true;
-    return sendBytes(s.ctx, s.packet, nullptr, 0);
 }
 
 }  // namespace typix

@@ -75,8 +75,6 @@ public:
     // codec's running state matches a decoding from the start; 0 when every
     // block decodes on its own.
     int64_t seekRunInFrames() const { return runInFrames_; }
-    // Duration of a partial block of `bytes`, as the decoder would decode it.
-    int64_t framesForPartialBlock(int64_t bytes) const;
     bool usesParser() const;
 
     // Decodes from `input` into `output` (room for `outputSamples` samples).
@@ -96,7 +94,10 @@ public:
 private:
     struct Impl;
     explicit CodecStream(std::unique_ptr<Impl> impl);
+    void planPackets();
     bool nextPacket(const uint8_t* input, int64_t inputBytes, CodecConvert flag, int64_t& used);
+    int sendParsedPacket(const uint8_t* input, int64_t inputBytes, bool end, int64_t& used);
+    int sendBlockPacket(const uint8_t* input, int64_t inputBytes, bool end, int64_t& used);
     bool receiveInto(int16_t* output, int64_t outputSamples, int64_t& written);
     void keepFrame(int16_t* output, int64_t outputSamples, int64_t& written);
 

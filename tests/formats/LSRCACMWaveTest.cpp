@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "CodecTestFiles.h"
@@ -87,6 +89,30 @@ TEST_P(CodecDecode, SeekingIntoABlockGivesTheSamplesOfAReadFromTheStart) {
     }
 }
 
+// Damaged compressed data (every 61st byte inverted, and a burst of zeros)
+// decodes to the end without crashing or hanging, and the end is found.
+TEST_P(CodecDecode, DamagedDataStillDecodesToAnEnd) {
+    const CodecCase& c = GetParam();
+    const std::string original = CodecFiles::path(std::string(c.file) + ".wav");
+    const auto parts = codectest::walkRiff(original);
+    std::vector<uint8_t> bytes = codectest::readAll(original);
+    for (uint32_t i = parts.dataOffset; i < parts.dataOffset + parts.dataBytes; i += 61) bytes[i] ^= 0xFF;
+    std::fill_n(bytes.begin() + parts.dataOffset + parts.dataBytes / 2, std::min<uint32_t>(700, parts.dataBytes / 4), 0);
+    const std::string damaged = CodecFiles::path(std::string("damaged-") + c.file + "-" +
+                                                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".wav");
+    std::ofstream(damaged, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    LSoundSource source = openCodecWave(damaged, parts);
+    std::filesystem::remove(damaged);
+    ASSERT_TRUE(source.usable());
+    const int64_t reference = static_cast<int64_t>(referencePcm(c.file).size()) / c.channels;
+    readFrames(source, reference * 2, 8192);
+    EXPECT_TRUE(static_cast<LSRCACMWave*>(source.get())->atEnd());
+    EXPECT_GT(source->getLength(), 0);
+    EXPECT_LE(source->getLength(), reference * 2);
+    source->setPosition(source->getLength() / 2);
+    readFrames(source, 1000);
+}
+
 INSTANTIATE_TEST_SUITE_P(Codecs, CodecDecode, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.file); });
 
@@ -132,6 +158,18 @@ TEST(CodecWave, ByteRateLengthEstimateBecomesExactAtTheEnd) {
     const std::vector<int16_t> after = readFrames(source, 50);
     EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](int16_t v) { return v == 0; }));
     EXPECT_EQ(source->getPosition(), exact + 60);
+}
+
+TEST(CodecWave, AZeroByteRateCountsBytesAsFramesUntilTheEnd) {
+    auto parts = codectest::walkRiff(CodecFiles::path("mp3.wav"));
+    std::fill_n(parts.format.begin() + 8, 4, 0);
+    LSoundSource source = openCodecWave(CodecFiles::path("mp3.wav"), parts);
+    ASSERT_TRUE(source.usable());
+    EXPECT_EQ(source->getLength(), static_cast<int32_t>(parts.dataBytes));
+    const std::vector<int16_t> expected = referencePcm("mp3");
+    EXPECT_EQ(readFrames(source, static_cast<int64_t>(expected.size()) / 2), expected);
+    readFrames(source, 1);
+    EXPECT_EQ(source->getLength(), static_cast<int64_t>(expected.size()) / 2);
 }
 
 TEST(CodecWave, BeforeTheStartComesSilenceThenTheFirstFrames) {
