@@ -23,7 +23,9 @@ constexpr int64_t kGroupedPacketBytes = 4096;
 constexpr int64_t kRealBlockBytes = 8;
 // Decoders with running state (GSM, G.726...) settle to the same output after
 // this much audio has gone through them; a seek starts that far earlier.
-constexpr int64_t kRunInFrames = 4096;
+// Speech settles both within about 3300 frames.  GSM's long-term predictor
+// can keep a difference alive on a steady tone, where it stays small.
+constexpr int64_t kRunInFrames = 8192;
 // MPEG audio frames borrow bits from up to two frames before them and overlap
 // their neighbours in the filter bank; starting four frames early is enough.
 constexpr int64_t kParsedRunInPackets = 4;

@@ -43,7 +43,10 @@ public:
 
     void read(int32_t* buffer, int32_t frames) override;
     // Exact to the frame: decoding restarts at the block holding `frame` and
-    // the frames before it in that block are decoded and dropped.
+    // the frames before it in that block are decoded and dropped.  Codecs
+    // whose blocks depend on earlier ones start up to 8192 frames earlier so
+    // that their state settles (speech settles exactly; a steady tone through
+    // GSM may keep a small difference in level).
     void setPosition(int32_t frame) override;
     int32_t getPosition() override { return position_; }
     // An estimate from the byte rate until the end has been decoded, exact after.

@@ -26,7 +26,7 @@ namespace typix::codectest {
 // renamed into place only when complete, so parallel cases never see half.
 class CodecFiles {
 public:
-    static constexpr const char* kVersion = "2";
+    static constexpr const char* kVersion = "3";
     static const std::string& folder() {
         static const std::string made = make();
         return made;
