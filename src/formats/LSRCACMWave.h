@@ -30,7 +30,7 @@ int64_t codecFramesForBytes(int64_t bytes, int32_t rate, int32_t byteRate);
 
 class LSRCACMWave : public LSoundSourceBase {
 public:
-    // Peak level of 16-bit audio in the internal scale, rounded to 16 steps.
+    // The largest 16-bit sample in the internal scale: 32767 << 4.
     static constexpr int32_t kPeakLevel = 524272;
     // Every conversion delivers at most this many frames.
     static constexpr int32_t kOutputFrames = 8192;
@@ -49,7 +49,9 @@ public:
     // GSM may keep a small difference in level).
     void setPosition(int32_t frame) override;
     int32_t getPosition() override { return position_; }
-    // An estimate from the byte rate until the end has been decoded, exact after.
+    // An estimate until the end has been decoded, exact after: from whole
+    // blocks when every block decodes to the same frame count (a file's byte
+    // rate can be far off), else from the format's byte rate.
     int32_t getLength() override { return length_; }
 
     // The decoder's short name ("adpcm_ima_wav"), or "" when there is none.
