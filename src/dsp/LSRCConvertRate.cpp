@@ -107,6 +107,33 @@ void LSRCConvertRate::buildPlanarTables() {
     run_.planeStride = kPlaneStride;
     run_.advance = advance_.data();
     run_.nextPhase = nextPhase_.data();
+    if (fraction_.p <= fraction_.q) buildPairTables();
+}
+
+// When the rate goes up (or stays), sixteen output frames of one phase are
+// computed side by side from pair planes (see RateRun).
+void LSRCConvertRate::buildPairTables() {
+    const int32_t p = fraction_.p;
+    pairPlaneLength_ = kHistoryFrames / p + 2;
+    pairPlanes_.assign(static_cast<size_t>(pairPlaneLength_) * p * channels(), 0);
+    pairOffsets_.resize(static_cast<size_t>(p) * 32);
+    for (int32_t rho = 0; rho < p; ++rho)
+        for (int32_t kp = 0; kp < 32; ++kp)
+            pairOffsets_[rho * 32 + kp] = ((rho + 2 * kp) % p) * pairPlaneLength_ + (rho + 2 * kp) / p;
+    run_.pairPlanes = pairPlanes_.data();
+    run_.pairChannelStride = pairPlaneLength_ * p;
+    run_.pairOffsets = pairOffsets_.data();
+}
+
+void LSRCConvertRate::updatePairPlanes(int channel, const int16_t* plane) {
+    const int32_t p = fraction_.p;
+    int32_t* words = pairPlanes_.data() + static_cast<size_t>(channel) * run_.pairChannelStride;
+    for (int32_t r = 0; r < p; ++r) {
+        int32_t* out = words + static_cast<size_t>(r) * pairPlaneLength_;
+        for (int32_t i = r, t = 0; i < kHistoryFrames; i += p, ++t)
+            out[t] = static_cast<int32_t>(static_cast<uint16_t>(plane[i]) |
+                                          (static_cast<uint32_t>(static_cast<uint16_t>(plane[i + 1])) << 16));
+    }
 }
 
 // Copies the scaled history into the planes, or notes that it does not fit
@@ -128,6 +155,8 @@ void LSRCConvertRate::updatePlanes() {
         }
         if (lo < -32768 || hi > 32767) return;
     }
+    if (!pairPlanes_.empty())
+        for (int ch = 0; ch < c; ++ch) updatePairPlanes(ch, planes_.data() + static_cast<size_t>(ch) * kPlaneStride);
     historyFits16_ = true;
 }
 

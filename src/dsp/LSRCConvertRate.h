@@ -66,6 +66,8 @@ private:
     int32_t runKernel(int32_t* out, int32_t frames);
     void buildPlanarTables();
     void updatePlanes();
+    void buildPairTables();
+    void updatePairPlanes(int channel, const int16_t* plane);
 
     RateFraction fraction_;
     RateFilterShape shape_{};
@@ -78,6 +80,9 @@ private:
     std::vector<int16_t> planes_;
     std::vector<int32_t> advance_;
     std::vector<int32_t> nextPhase_;
+    std::vector<int32_t> pairPlanes_;
+    std::vector<int32_t> pairOffsets_;
+    int32_t pairPlaneLength_ = 0;
     bool tableFits16_ = false;
     bool historyFits16_ = false;
     Kernel kernel_ = Kernel::Best;

@@ -31,6 +31,14 @@ struct RateRun {
     int32_t planeStride = 0;            // samples from one plane to the next
     const int32_t* advance = nullptr;   // per normalised phase: (phase + p) / q
     const int32_t* nextPhase = nullptr; // per normalised phase: (phase + p) % q
+    // Pair planes for raising the rate (null when not built): output frames
+    // j and j + q share their phase and lie p input frames apart, so sixteen
+    // of them are computed side by side.  Word i of the history holds the
+    // samples i and i + 1 (low and high half); plane r holds words r, r + p,
+    // r + 2p, ...  pairOffsets[rho * 32 + kp] locates word rho + 2 kp.
+    const int32_t* pairPlanes = nullptr;
+    int32_t pairChannelStride = 0;      // words from one channel's planes to the next
+    const int32_t* pairOffsets = nullptr;
 };
 
 // Each kernel writes output frames until `frames` are done or the normalised

@@ -1,5 +1,6 @@
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "dsp/RateKernels.h"
 
@@ -54,7 +55,40 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
     _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
 }
 
+struct Scale;
+inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
+                    int32_t out[16]);
+constexpr bool kHasLanes16 = true;
+
 #include "dsp/RatePlanarLoop.inc"
+
+inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
+                    int32_t out[16]) {
+    // Two accumulators per half, so that no chain of additions waits on the
+    // previous one.
+    __m256i lo0 = _mm256_setzero_si256(), hi0 = lo0, lo1 = lo0, hi1 = lo0;
+    for (int kp = 0; kp < 32; kp += 2) {
+        int32_t pairs[2];
+        std::memcpy(pairs, taps + 2 * kp, sizeof pairs);
+        const __m256i t0 = _mm256_set1_epi32(pairs[0]);
+        const __m256i t1 = _mm256_set1_epi32(pairs[1]);
+        const auto* w0 = reinterpret_cast<const __m256i*>(words + offsets[kp]);
+        const auto* w1 = reinterpret_cast<const __m256i*>(words + offsets[kp + 1]);
+        lo0 = _mm256_add_epi32(lo0, _mm256_madd_epi16(t0, _mm256_loadu_si256(w0)));
+        hi0 = _mm256_add_epi32(hi0, _mm256_madd_epi16(t0, _mm256_loadu_si256(w0 + 1)));
+        lo1 = _mm256_add_epi32(lo1, _mm256_madd_epi16(t1, _mm256_loadu_si256(w1)));
+        hi1 = _mm256_add_epi32(hi1, _mm256_madd_epi16(t1, _mm256_loadu_si256(w1 + 1)));
+    }
+    __m256i lo = _mm256_add_epi32(lo0, lo1);
+    __m256i hi = _mm256_add_epi32(hi0, hi1);
+    const __m256i round = _mm256_set1_epi32(static_cast<int32_t>(scale.rounding));
+    const __m128i rs = _mm_cvtsi32_si128(scale.rightShift);
+    const __m128i ls = _mm_cvtsi32_si128(scale.leftShift);
+    lo = _mm256_sll_epi32(_mm256_sra_epi32(_mm256_add_epi32(lo, round), rs), ls);
+    hi = _mm256_sll_epi32(_mm256_sra_epi32(_mm256_add_epi32(hi, round), rs), ls);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), lo);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), hi);
+}
 
 }  // namespace avx2
 #pragma GCC pop_options
@@ -93,7 +127,35 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
     _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
 }
 
+struct Scale;
+inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
+                    int32_t out[16]);
+constexpr bool kHasLanes16 = true;
+
 #include "dsp/RatePlanarLoop.inc"
+
+inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
+                    int32_t out[16]) {
+    // Four accumulators: one chain of 32 dependent additions would wait on
+    // the latency of each.
+    const auto term = [&](__m512i acc, int kp) {
+        int32_t pair;
+        std::memcpy(&pair, taps + 2 * kp, sizeof pair);
+        return _mm512_dpwssd_epi32(acc, _mm512_set1_epi32(pair), _mm512_loadu_si512(words + offsets[kp]));
+    };
+    __m512i a0 = _mm512_setzero_si512(), a1 = a0, a2 = a0, a3 = a0;
+    for (int kp = 0; kp < 32; kp += 4) {
+        a0 = term(a0, kp);
+        a1 = term(a1, kp + 1);
+        a2 = term(a2, kp + 2);
+        a3 = term(a3, kp + 3);
+    }
+    __m512i sum = _mm512_add_epi32(_mm512_add_epi32(a0, a1), _mm512_add_epi32(a2, a3));
+    sum = _mm512_add_epi32(sum, _mm512_set1_epi32(static_cast<int32_t>(scale.rounding)));
+    sum = _mm512_sra_epi32(sum, _mm_cvtsi32_si128(scale.rightShift));
+    sum = _mm512_sll_epi32(sum, _mm_cvtsi32_si128(scale.leftShift));
+    _mm512_storeu_si512(out, sum);
+}
 
 }  // namespace avx512
 #pragma GCC pop_options
@@ -134,6 +196,10 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
     _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), v);
 }
 
+struct Scale;
+constexpr bool kHasLanes16 = false;
+inline void lanes16(const int16_t*, const int32_t*, const int32_t*, const Scale&, int32_t*) {}
+
 #include "dsp/RatePlanarLoop.inc"
 
 }  // namespace sse2
@@ -152,6 +218,10 @@ inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
 inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4], int32_t sums[4]) {
     for (int j = 0; j < 4; ++j) sums[j] = dot64(taps[j], samples[j]);
 }
+
+struct Scale;
+constexpr bool kHasLanes16 = false;
+inline void lanes16(const int16_t*, const int32_t*, const int32_t*, const Scale&, int32_t*) {}
 
 #include "dsp/RatePlanarLoop.inc"
 
