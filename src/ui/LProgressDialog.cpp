@@ -34,6 +34,10 @@ LProgressDialog::~LProgressDialog() { delete dialog_.data(); }
 
 bool LProgressDialog::dialogEvent(QEvent*) { return false; }
 
+QDialog* LProgressDialog::window() const { return cancelled() ? nullptr : dialog_.data(); }
+
+bool LProgressDialog::cancelled() const { return cancelled_ || dialog_.isNull(); }
+
 void LProgressDialog::createWindow(QWidget* parent) {
     // No parent: disabling the parent must not disable the dialog with it.
     auto* dialog = new Window(this, nullptr);

@@ -32,8 +32,8 @@ public:
     bool isRunning() const { return running_; }
 
     // The dialog while it exists (null before run() and after Cancel).
-    QDialog* window() const { return cancelled() ? nullptr : dialog_.data(); }
-    bool cancelled() const { return cancelled_ || dialog_.isNull(); }
+    QDialog* window() const;
+    bool cancelled() const;
 
     // For work(): status line 0 or 1, progress 0..100, event pumping.
     void setStatus(int line, const QString& text);
