@@ -5,10 +5,20 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 
 namespace typix {
 
 namespace {
+
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints its own errors on stderr (a missing card, an unknown PCM); ours
+// go back to the caller as results, so its messages are switched off.
+void quietAlsa() {
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(ignoreAlsaMessage); });
+}
 
 snd_pcm_stream_t alsaStream(StreamDirection direction) {
     return direction == StreamDirection::Output ? SND_PCM_STREAM_PLAYBACK : SND_PCM_STREAM_CAPTURE;
@@ -125,6 +135,7 @@ private:
 }  // namespace
 
 std::vector<AlsaCard> alsaCards(StreamDirection direction) {
+    quietAlsa();
     std::vector<AlsaCard> cards;
     int number = -1;
     while (snd_card_next(&number) == 0 && number >= 0) {
@@ -155,6 +166,7 @@ std::string alsaPcmName(int index, StreamDirection direction) {
 }
 
 std::string alsaControlName(int index, StreamDirection direction) {
+    quietAlsa();
     if (index < 0) return {};
     if (index == 0) return "default";
     const std::vector<AlsaCard> cards = alsaCards(direction);
@@ -171,6 +183,7 @@ double alsaClockFactor() {
 snd_pcm_t* openAlsaPcm(const std::string& name, StreamDirection direction, PcmFormat format,
                        int32_t periodFrames, bool* clockless, int64_t* bufferFrames,
                        std::string* error) {
+    quietAlsa();
     snd_pcm_t* pcm = nullptr;
     int err = snd_pcm_open(&pcm, name.c_str(), alsaStream(direction), SND_PCM_NONBLOCK);
     if (err < 0) {
