@@ -144,7 +144,7 @@ void LSoundPlayer::run() {
         if (idle) pause(kPollMilliseconds);
     }
     LLock guard(playerLock_);
-    if (output_ && !ended) output_->reset();
+    if (output_) output_->reset();
 }
 
 // One poll step under the player lock.  Returns false when play has ended
