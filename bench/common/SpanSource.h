@@ -20,10 +20,11 @@ public:
         const int64_t length = getLength();
         const int64_t from = std::clamp<int64_t>(position_, 0, length);
         const int64_t to = std::clamp<int64_t>(int64_t{position_} + frames, 0, length);
-        const int64_t lead = std::min<int64_t>(from - position_, frames);
-        std::memset(buffer, 0, sizeof(int32_t) * c * frames);
-        if (to > from)
-            std::memcpy(buffer + lead * c, samples_.data() + from * c, sizeof(int32_t) * c * (to - from));
+        const int64_t lead = std::clamp<int64_t>(from - position_, 0, frames);
+        const int64_t copied = std::max<int64_t>(to - from, 0);
+        std::memset(buffer, 0, sizeof(int32_t) * c * lead);
+        std::memcpy(buffer + lead * c, samples_.data() + from * c, sizeof(int32_t) * c * copied);
+        std::memset(buffer + (lead + copied) * c, 0, sizeof(int32_t) * c * (frames - lead - copied));
         position_ += frames;
     }
     void setPosition(int32_t frame) override { position_ = frame; }

@@ -1,6 +1,7 @@
 #include "dsp/LSRCConvertRate.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -15,14 +16,19 @@ namespace {
 constexpr int32_t kHistoryPadFrames = 1;
 constexpr int32_t kPlaneStride = LSRCConvertRate::kHistoryFrames + 16;
 
-int64_t peakOf(const int32_t* samples, size_t count) {
-    int32_t hi = 0;
-    int32_t lo = 0;
+struct Extremes {
+    int32_t hi = 0;  // largest sample, at least 0
+    int32_t lo = 0;  // smallest sample, at most 0
+    int64_t peak() const { return std::max<int64_t>(hi, -static_cast<int64_t>(lo)); }
+};
+
+Extremes extremesOf(const int32_t* samples, size_t count) {
+    Extremes e;
     for (size_t i = 0; i < count; ++i) {
-        hi = std::max(hi, samples[i]);
-        lo = std::min(lo, samples[i]);
+        e.hi = std::max(e.hi, samples[i]);
+        e.lo = std::min(e.lo, samples[i]);
     }
-    return std::max<int64_t>(hi, -static_cast<int64_t>(lo));
+    return e;
 }
 
 // The smallest s >= 0 with (peak >> s) <= 0x7FFF.
@@ -32,11 +38,17 @@ int shiftFor(int64_t peak) {
     return s;
 }
 
-void shiftRight(int32_t* samples, size_t count, int s) {
+int64_t shiftedRounded(int64_t x, int s) { return (x + ((int64_t{1} << s) >> 1)) >> s; }
+
+void shiftRight(int32_t* samples, size_t count, int s, const Extremes& e) {
     if (s == 0) return;
-    const int64_t half = (int64_t{1} << s) >> 1;
-    for (size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<int32_t>((samples[i] + half) >> s);
+    const int32_t half = (1 << s) >> 1;
+    if (e.hi <= INT32_MAX - half) {
+        // No sum can overflow: the plain 32-bit loop, which vectorises.
+        for (size_t i = 0; i < count; ++i) samples[i] = (samples[i] + half) >> s;
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int32_t>(shiftedRounded(samples[i], s));
 }
 
 }  // namespace
@@ -114,7 +126,7 @@ void LSRCConvertRate::buildPlanarTables() {
 // computed side by side from pair planes (see RateRun).
 void LSRCConvertRate::buildPairTables() {
     const int32_t p = fraction_.p;
-    pairPlaneLength_ = kHistoryFrames / p + 2;
+    pairPlaneLength_ = kHistoryFrames / p + 2;  // every word a block of 32 lanes can reach
     pairPlanes_.assign(static_cast<size_t>(pairPlaneLength_) * p * channels(), 0);
     pairOffsets_.resize(static_cast<size_t>(p) * 32);
     for (int32_t rho = 0; rho < p; ++rho)
@@ -123,6 +135,8 @@ void LSRCConvertRate::buildPairTables() {
     run_.pairPlanes = pairPlanes_.data();
     run_.pairChannelStride = pairPlaneLength_ * p;
     run_.pairOffsets = pairOffsets_.data();
+    // With p = 1 or 2 the words of one residue lie at a fixed distance.
+    run_.pairStride = p == 1 ? 2 : p == 2 ? 1 : 0;
 }
 
 void LSRCConvertRate::updatePairPlanes(int channel, const int16_t* plane) {
@@ -136,27 +150,17 @@ void LSRCConvertRate::updatePairPlanes(int channel, const int16_t* plane) {
     }
 }
 
-// Copies the scaled history into the planes, or notes that it does not fit
-// (a sample rounded up to +32768).
-void LSRCConvertRate::updatePlanes() {
+// Copies the scaled history into the planes when it fits 16 bits.
+void LSRCConvertRate::updatePlanes(bool fits16) {
     historyFits16_ = false;
-    if (!tableFits16_) return;
+    if (!tableFits16_ || !fits16) return;
     const int c = channels();
     const int32_t* h = history_.data();
     for (int ch = 0; ch < c; ++ch) {
         int16_t* plane = planes_.data() + static_cast<size_t>(ch) * kPlaneStride;
-        int32_t lo = 0;
-        int32_t hi = 0;
-        for (int32_t f = 0; f < kHistoryFrames; ++f) {
-            const int32_t v = h[static_cast<size_t>(f) * c + ch];
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-            plane[f] = static_cast<int16_t>(v);
-        }
-        if (lo < -32768 || hi > 32767) return;
+        for (int32_t f = 0; f < kHistoryFrames; ++f) plane[f] = static_cast<int16_t>(h[static_cast<size_t>(f) * c + ch]);
+        if (!pairPlanes_.empty()) updatePairPlanes(ch, plane);
     }
-    if (!pairPlanes_.empty())
-        for (int ch = 0; ch < c; ++ch) updatePairPlanes(ch, planes_.data() + static_cast<size_t>(ch) * kPlaneStride);
     historyFits16_ = true;
 }
 
@@ -174,12 +178,15 @@ void LSRCConvertRate::fillInitialHistory() {
 void LSRCConvertRate::rescale(int32_t firstFrame) {
     const size_t begin = static_cast<size_t>(firstFrame) * channels();
     const size_t count = static_cast<size_t>(kHistoryFrames) * channels() - begin;
-    shift_ = shiftFor(peakOf(history_.data() + begin, count));
-    shiftRight(history_.data() + begin, count, shift_);
+    const Extremes e = extremesOf(history_.data() + begin, count);
+    shift_ = shiftFor(e.peak());
+    shiftRight(history_.data() + begin, count, shift_, e);
     run_.rightShift = shift_ <= 15 ? 15 - shift_ : 0;
     run_.leftShift = shift_ <= 15 ? 0 : shift_ - 15;
     run_.rounding = (1 << run_.rightShift) >> 1;
-    updatePlanes();
+    // Rounding may lift the largest sample to +32768; the shift keeps order,
+    // so the extremes tell whether everything fits 16 bits.
+    updatePlanes(shiftedRounded(e.hi, shift_) <= 32767 && shiftedRounded(e.lo, shift_) >= -32768);
 }
 
 void LSRCConvertRate::refill() {

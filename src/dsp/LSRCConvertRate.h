@@ -65,7 +65,7 @@ private:
     int32_t innerToOutput(int32_t inputFrames) const;
     int32_t runKernel(int32_t* out, int32_t frames);
     void buildPlanarTables();
-    void updatePlanes();
+    void updatePlanes(bool fits16);
     void buildPairTables();
     void updatePairPlanes(int channel, const int16_t* plane);
 

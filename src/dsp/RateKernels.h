@@ -39,6 +39,7 @@ struct RateRun {
     const int32_t* pairPlanes = nullptr;
     int32_t pairChannelStride = 0;      // words from one channel's planes to the next
     const int32_t* pairOffsets = nullptr;
+    int32_t pairStride = 0;             // words between kp and kp + 1 when uniform (p 1 or 2), else 0
 };
 
 // Each kernel writes output frames until `frames` are done or the normalised

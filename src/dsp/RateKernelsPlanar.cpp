@@ -56,14 +56,18 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 }
 
 struct Scale;
-inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
-                    int32_t out[16]);
-constexpr bool kHasLanes16 = true;
+constexpr int kBlockLanes = 16;
+inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
+                      const Scale& scale, int32_t out[kBlockLanes]);
 
 #include "dsp/RatePlanarLoop.inc"
 
-inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
-                    int32_t out[16]) {
+inline const int32_t* pairWord(const int32_t* words, const int32_t* offsets, int32_t stride, int kp) {
+    return stride != 0 ? words + offsets[0] + kp * stride : words + offsets[kp];
+}
+
+inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
+                      const Scale& scale, int32_t out[kBlockLanes]) {
     // Two accumulators per half, so that no chain of additions waits on the
     // previous one.
     __m256i lo0 = _mm256_setzero_si256(), hi0 = lo0, lo1 = lo0, hi1 = lo0;
@@ -72,8 +76,8 @@ inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* of
         std::memcpy(pairs, taps + 2 * kp, sizeof pairs);
         const __m256i t0 = _mm256_set1_epi32(pairs[0]);
         const __m256i t1 = _mm256_set1_epi32(pairs[1]);
-        const auto* w0 = reinterpret_cast<const __m256i*>(words + offsets[kp]);
-        const auto* w1 = reinterpret_cast<const __m256i*>(words + offsets[kp + 1]);
+        const auto* w0 = reinterpret_cast<const __m256i*>(pairWord(words, offsets, stride, kp));
+        const auto* w1 = reinterpret_cast<const __m256i*>(pairWord(words, offsets, stride, kp + 1));
         lo0 = _mm256_add_epi32(lo0, _mm256_madd_epi16(t0, _mm256_loadu_si256(w0)));
         hi0 = _mm256_add_epi32(hi0, _mm256_madd_epi16(t0, _mm256_loadu_si256(w0 + 1)));
         lo1 = _mm256_add_epi32(lo1, _mm256_madd_epi16(t1, _mm256_loadu_si256(w1)));
@@ -128,33 +132,40 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 }
 
 struct Scale;
-inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
-                    int32_t out[16]);
-constexpr bool kHasLanes16 = true;
+constexpr int kBlockLanes = 32;
+inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
+                      const Scale& scale, int32_t out[kBlockLanes]);
 
 #include "dsp/RatePlanarLoop.inc"
 
-inline void lanes16(const int16_t* taps, const int32_t* words, const int32_t* offsets, const Scale& scale,
-                    int32_t out[16]) {
-    // Four accumulators: one chain of 32 dependent additions would wait on
-    // the latency of each.
-    const auto term = [&](__m512i acc, int kp) {
-        int32_t pair;
-        std::memcpy(&pair, taps + 2 * kp, sizeof pair);
-        return _mm512_dpwssd_epi32(acc, _mm512_set1_epi32(pair), _mm512_loadu_si512(words + offsets[kp]));
-    };
-    __m512i a0 = _mm512_setzero_si512(), a1 = a0, a2 = a0, a3 = a0;
-    for (int kp = 0; kp < 32; kp += 4) {
-        a0 = term(a0, kp);
-        a1 = term(a1, kp + 1);
-        a2 = term(a2, kp + 2);
-        a3 = term(a3, kp + 3);
+inline const int32_t* pairWord(const int32_t* words, const int32_t* offsets, int32_t stride, int kp) {
+    return stride != 0 ? words + offsets[0] + kp * stride : words + offsets[kp];
+}
+
+// Two independent chains per group of sixteen lanes: a single chain of 32
+// dependent additions would wait on the latency of each.
+inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
+                      const Scale& scale, int32_t out[kBlockLanes]) {
+    __m512i lo0 = _mm512_setzero_si512(), hi0 = lo0, lo1 = lo0, hi1 = lo0;
+    for (int kp = 0; kp < 32; kp += 2) {
+        int32_t pairs[2];
+        std::memcpy(pairs, taps + 2 * kp, sizeof pairs);
+        const __m512i t0 = _mm512_set1_epi32(pairs[0]);
+        const __m512i t1 = _mm512_set1_epi32(pairs[1]);
+        const int32_t* w0 = pairWord(words, offsets, stride, kp);
+        const int32_t* w1 = pairWord(words, offsets, stride, kp + 1);
+        lo0 = _mm512_dpwssd_epi32(lo0, t0, _mm512_loadu_si512(w0));
+        hi0 = _mm512_dpwssd_epi32(hi0, t0, _mm512_loadu_si512(w0 + 16));
+        lo1 = _mm512_dpwssd_epi32(lo1, t1, _mm512_loadu_si512(w1));
+        hi1 = _mm512_dpwssd_epi32(hi1, t1, _mm512_loadu_si512(w1 + 16));
     }
-    __m512i sum = _mm512_add_epi32(_mm512_add_epi32(a0, a1), _mm512_add_epi32(a2, a3));
-    sum = _mm512_add_epi32(sum, _mm512_set1_epi32(static_cast<int32_t>(scale.rounding)));
-    sum = _mm512_sra_epi32(sum, _mm_cvtsi32_si128(scale.rightShift));
-    sum = _mm512_sll_epi32(sum, _mm_cvtsi32_si128(scale.leftShift));
-    _mm512_storeu_si512(out, sum);
+    const __m512i round = _mm512_set1_epi32(static_cast<int32_t>(scale.rounding));
+    const __m128i rs = _mm_cvtsi32_si128(scale.rightShift);
+    const __m128i ls = _mm_cvtsi32_si128(scale.leftShift);
+    const __m512i lo = _mm512_sll_epi32(_mm512_sra_epi32(_mm512_add_epi32(_mm512_add_epi32(lo0, lo1), round), rs), ls);
+    const __m512i hi = _mm512_sll_epi32(_mm512_sra_epi32(_mm512_add_epi32(_mm512_add_epi32(hi0, hi1), round), rs), ls);
+    _mm512_storeu_si512(out, lo);
+    _mm512_storeu_si512(out + 16, hi);
 }
 
 }  // namespace avx512
@@ -197,8 +208,8 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 }
 
 struct Scale;
-constexpr bool kHasLanes16 = false;
-inline void lanes16(const int16_t*, const int32_t*, const int32_t*, const Scale&, int32_t*) {}
+constexpr int kBlockLanes = 0;
+inline void laneBlock(const int16_t*, const int32_t*, const int32_t*, int32_t, const Scale&, int32_t*) {}
 
 #include "dsp/RatePlanarLoop.inc"
 
@@ -220,8 +231,8 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 }
 
 struct Scale;
-constexpr bool kHasLanes16 = false;
-inline void lanes16(const int16_t*, const int32_t*, const int32_t*, const Scale&, int32_t*) {}
+constexpr int kBlockLanes = 0;
+inline void laneBlock(const int16_t*, const int32_t*, const int32_t*, int32_t, const Scale&, int32_t*) {}
 
 #include "dsp/RatePlanarLoop.inc"
 
