@@ -1,0 +1,71 @@
+# The setup file, the install rules and the Debian package.
+#
+# typix-setup: the typix executable followed by the help document and the
+# 12-byte trailer (both sizes and the byte-sum checksum, little-endian).  Run
+# under a name containing "setup", the program installs itself from it.
+#
+# `cmake --install` puts the programs, the help, the icons, the desktop entry,
+# the AppStream metainfo, the MIME type and the pedal udev rule in their
+# standard places; `cpack -G DEB` (make package) packs them with the shared
+# library dependencies worked out by dpkg-shlibdeps.
+include(GNUInstallDirs)
+
+set(TYPIX_HELP_DOCUMENT ${CMAKE_SOURCE_DIR}/src/ui/resources/help/typix-help.html)
+set(TYPIX_DATA_DIR ${CMAKE_SOURCE_DIR}/data)
+
+add_executable(typix-mksetup ${CMAKE_SOURCE_DIR}/src/app/setup-tool/typix-mksetup.cpp)
+target_link_libraries(typix-mksetup PRIVATE typix_app)
+typix_warnings(typix-mksetup)
+
+if(TARGET typix)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/typix-setup
+    COMMAND typix-mksetup $<TARGET_FILE:typix> ${TYPIX_HELP_DOCUMENT}
+            ${CMAKE_BINARY_DIR}/typix-setup
+    DEPENDS typix typix-mksetup ${TYPIX_HELP_DOCUMENT}
+    COMMENT "Making the setup file typix-setup"
+    VERBATIM)
+  add_custom_target(typix_setup ALL DEPENDS ${CMAKE_BINARY_DIR}/typix-setup)
+  if(TARGET typix_test_ui)
+    # The installation tests run the real setup file.
+    add_dependencies(typix_test_ui typix_setup)
+  endif()
+
+  install(TARGETS typix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${TYPIX_DATA_DIR}/com.korvel.Typix.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${TYPIX_DATA_DIR}/com.korvel.Typix.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${TYPIX_DATA_DIR}/icons/com.korvel.Typix.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  foreach(_size 16 24 32 48 64 128 256)
+    install(FILES ${TYPIX_DATA_DIR}/icons/${_size}x${_size}/com.korvel.Typix.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps)
+  endforeach()
+endif()
+
+install(TARGETS typixctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TYPIX_HELP_DOCUMENT} DESTINATION ${CMAKE_INSTALL_DATADIR}/korvel-typix)
+install(FILES ${TYPIX_DATA_DIR}/com.korvel.Typix.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+# udev reads /usr/lib/udev/rules.d as well as /lib/udev/rules.d.
+install(FILES ${TYPIX_DATA_DIR}/60-typix-pedals.rules
+        DESTINATION lib/udev/rules.d)
+
+set(CPACK_PACKAGE_NAME korvel-typix)
+set(CPACK_PACKAGE_VENDOR "Korvel")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Transcription player for professional typists")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Korvel Typix keeps a queue of dictations, plays them with variable speed, foot\n"
+    "pedals and hot keys, and gives the typist a typing pad in the same window.")
+set(CPACK_PACKAGE_CONTACT "Korvel Typix maintainers <typix@korvel.invalid>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Qt platform plugins are loaded at run time, so the linker cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
+include(CPack)
