@@ -13,6 +13,8 @@ extern "C" {
 
 namespace typix {
 
+static_assert(CodecStream::kInputPadding >= AV_INPUT_BUFFER_PADDING_SIZE);
+
 namespace {
 
 // Packets of tiny-block codecs (A-law has one byte per sample) are grouped up

@@ -55,6 +55,11 @@ struct CodecWaveFormat {
 
 class CodecStream {
 public:
+    // Every input offered to convert() or scanPackets() must be followed by
+    // this many readable bytes, best zero: the decoder library's parsers and
+    // bit readers may look that far past the end of their input.
+    static constexpr int64_t kInputPadding = 64;
+
     // Opens a decoder for `format` producing 16-bit PCM with its channels and
     // rate.  Null when the tag has no decoder here or the decoder refuses it.
     static std::unique_ptr<CodecStream> open(const CodecWaveFormat& format);

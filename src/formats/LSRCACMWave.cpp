@@ -74,7 +74,7 @@ void LSRCACMWave::openStream(const std::vector<uint8_t>& format) {
     }
     framesPerBlock_ = stream_->framesPerBlock();
     outputSize_ = int64_t{channels()} * 2 * kOutputFrames;
-    input_.resize(static_cast<size_t>(inputSize_));
+    input_.resize(static_cast<size_t>(inputSize_ + CodecStream::kInputPadding));
     output_.resize(static_cast<size_t>(outputSize_ / 2));
 }
 
@@ -141,6 +141,7 @@ int64_t LSRCACMWave::fillInput() {
 
 void LSRCACMWave::decodeMore(int64_t need) {
     inputWaiting_ += fillInput();
+    std::memset(input_.data() + inputWaiting_, 0, CodecStream::kInputPadding);
     const int64_t frameBytes = int64_t{channels()} * 2;
     length_ = clamp32(position_ + framesIn(dataBytes_ + inputWaiting_ - consumed_) - need / frameBytes);
     const bool ending = inputWaiting_ < inputSize_;
@@ -239,14 +240,16 @@ LSRCACMWave::PacketStart LSRCACMWave::packetStartFor(int64_t frame) {
 // `frame` is known or the data ends.  The decoding's own file offset is
 // restored by the seek that follows.
 void LSRCACMWave::scanPacketsTo(int64_t frame) {
-    std::vector<uint8_t> chunk(64 * 1024);
+    constexpr int64_t kChunk = 64 * 1024;
+    std::vector<uint8_t> chunk(kChunk + CodecStream::kInputPadding);
     std::vector<CodecPacket> packets;
     while (!scanDone_ && scannedFrames_ <= frame) {
-        const int64_t want = std::min<int64_t>(static_cast<int64_t>(chunk.size()), dataBytes_ - scannedBytes_);
+        const int64_t want = std::min<int64_t>(kChunk, dataBytes_ - scannedBytes_);
         ssize_t got = 0;
         if (want > 0 && file_.seek(dataStart_ + scannedBytes_, SEEK_SET) >= 0)
             got = file_.read(chunk.data(), static_cast<size_t>(want));
         got = std::max<ssize_t>(got, 0);
+        std::fill(chunk.begin() + got, chunk.end(), 0);
         scannedBytes_ += got;
         const bool end = got < want || scannedBytes_ >= dataBytes_;
         packets.clear();
