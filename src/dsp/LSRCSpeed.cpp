@@ -53,7 +53,7 @@ LSRCSpeed::LSRCSpeed(LSoundSource inner, double startRatio, double endRatio, int
 // With at most two blocks left, start two blocks before the end so that the
 // first refills have something to overlap.  A shorter input starts at 0.
 void LSRCSpeed::applyStartGuard() {
-    if (!inner_) return;
+    if (isError()) return;
     const int32_t length = inner_->getLength();
     if (length - inner_->getPosition() <= 2 * blockLength_)
         inner_->setPosition(std::max(0, length - 2 * blockLength_));

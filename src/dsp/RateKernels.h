@@ -1,8 +1,9 @@
 #pragma once
 // The inner loop of the rate converter: for each output frame, normalise the
 // phase into the input index, then one 63-tap integer dot product per channel
-// over the history buffer.  A scalar form for any channel count, and
-// vectorised forms for mono and stereo that produce the very same numbers:
+// over the history buffer.  A scalar form for any channel count, 32-bit
+// vector forms for mono and stereo, and 16-bit planar forms (SSE2, AVX2,
+// AVX-512 VNNI, chosen at run time) that all produce the very same numbers:
 // every product and sum is 32-bit wrap-around arithmetic, so the order of
 // summation does not matter.
 #include <cstdint>
@@ -32,8 +33,8 @@ struct RateRun {
     const int32_t* advance = nullptr;   // per normalised phase: (phase + p) / q
     const int32_t* nextPhase = nullptr; // per normalised phase: (phase + p) % q
     // Pair planes for raising the rate (null when not built): output frames
-    // j and j + q share their phase and lie p input frames apart, so sixteen
-    // of them are computed side by side.  Word i of the history holds the
+    // j and j + q share their phase and lie p input frames apart, so 16 or
+    // 32 of them (by instruction set) are computed side by side.  Word i of the history holds the
     // samples i and i + 1 (low and high half); plane r holds words r, r + p,
     // r + 2p, ...  pairOffsets[rho * 32 + kp] locates word rho + 2 kp.
     const int32_t* pairPlanes = nullptr;
