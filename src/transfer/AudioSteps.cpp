@@ -47,21 +47,33 @@ int32_t framesBeforeEnd(LSoundSourceBase* source, int32_t framesRead) {
     return keep > 0 ? keep : 0;
 }
 
+// No decoder turns one input byte into more than this many frames; a header
+// that claims more data than its file holds is not followed past this bound,
+// so a hostile file cannot fill the disk with silence.
+constexpr int64_t kMaxFramesPerInputByte = 64;
+
+int64_t frameLimit(const std::string& input) {
+    int64_t bytes = fileSize(input);
+    return bytes < 0 ? 0 : bytes * kMaxFramesPerInputByte + kCopyBlockFrames;
+}
+
 AudioOutcome copyAll(const LSoundSource& source, LSoundSink& sink, const StopTest& stop,
-                     const BlockReport& report) {
+                     const BlockReport& report, int64_t maxFrames) {
     const int channels = source->channels();
     std::vector<int32_t> block(static_cast<size_t>(kCopyBlockFrames) * channels);
     int blocks = 0;
     while (!stop()) {
         source->read(block.data(), kCopyBlockFrames);
         int32_t keep = framesBeforeEnd(source.get(), kCopyBlockFrames);
+        if (keep < 0 && int64_t{blocks + 1} * kCopyBlockFrames >= maxFrames) keep = kCopyBlockFrames;
         if (keep >= 0) {
             if (keep > 0) sink->write(block.data(), keep);
             return AudioOutcome::Ok;
         }
         sink->write(block.data(), kCopyBlockFrames);
         if (!sink.usable()) return AudioOutcome::OutputFailed;
-        if (report) report(++blocks);
+        ++blocks;
+        if (report) report(blocks);
     }
     return AudioOutcome::Stopped;
 }
@@ -87,8 +99,9 @@ AudioOutcome convertWave(const std::string& input, const std::string& output, bo
     if (!source.usable()) return AudioOutcome::Undecodable;
     const int channels = source->channels();
     LSoundSink sink = createPCMWaveFile(output, source->sampleRate(), channels, kOutputBits, 0);
-    AudioOutcome outcome = sink.usable() ? copyAll(source, sink, stop, report)
-                                         : AudioOutcome::OutputFailed;
+    AudioOutcome outcome = sink.usable()
+                               ? copyAll(source, sink, stop, report, frameLimit(input))
+                               : AudioOutcome::OutputFailed;
     AudioOutcome closed = finishSink(sink, output, channels);
     if (outcome == AudioOutcome::Ok) outcome = closed;
     if (outcome != AudioOutcome::Ok) std::remove(output.c_str());

@@ -229,6 +229,16 @@ TEST_F(PackageImportTest, UndecodableAudioRemovesItsTemporaryFiles) {
     EXPECT_TRUE(listNames(temp).empty());
 }
 
+TEST_F(PackageImportTest, AWaveClaimingMoreDataThanItHoldsCannotFillTheDisk) {
+    std::string fmt = std::string("\x01\x00\x01\x00", 4) + le32(8000) + le32(16000) +
+                      std::string("\x02\x00\x10\x00", 4);
+    std::string wave = "RIFF" + le32(0x7FFFFFF0u) + "WAVEfmt " + le32(16) + fmt + "data" +
+                       le32(0x7FFFFF00u) + std::string(1000, '\x10');
+    writeAll(data.work() + "liar.wav", wave);
+    ASSERT_TRUE(import(package("--version 0 --segment '" + data.work() + "liar.wav'")).taken());
+    EXPECT_LE(fs::file_size(current("dct00012-00345.wav")), 2u * (64 * 1100 + 2 * 8192) + 100);
+}
+
 TEST_F(PackageImportTest, AnUnwritableOutputIsAFailureOutsideThePackage) {
     TransferFolders folders = data.folders();
     folders.current = data.root() + "no such folder/";
