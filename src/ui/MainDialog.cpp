@@ -18,6 +18,8 @@
 #include "store/DictationNames.h"
 #include "store/DictationQueue.h"
 #include "store/DictationRecord.h"
+#include "transfer/BGLoad.h"
+#include "transfer/Status.h"
 #include "store/TypingFile.h"
 #include "support/Poster.h"
 #include "ui/ButtonImages.h"
@@ -62,12 +64,13 @@ MainDialog::Prompts MainDialog::boxPrompts() {
 }
 
 MainDialog::MainDialog(Settings& settings, std::unique_ptr<TransportPlayer> player,
-                       QWidget* parent, ChainParts parts, Prompts prompts)
+                       QWidget* parent, ChainParts parts, Prompts prompts, Workers workers)
     : QWidget(parent),
       settings_(settings),
       player_(std::move(player)),
       parts_(std::move(parts)),
       prompts_(std::move(prompts)),
+      workers_(workers),
       images_(std::make_unique<ButtonImages>()) {
     setObjectName(QStringLiteral("MainDialog"));
     buildLayout();
@@ -118,11 +121,14 @@ void MainDialog::setUp() {
     progressAndRefresh();
     volume_->setValue(settings_.soundOutVolume());
     volume_->showValue();
+    startLoader();
+    qApp->installEventFilter(this);
 }
 
 void MainDialog::cleanUp() {
     if (cleanedUp_) return;
     cleanedUp_ = true;
+    qApp->removeEventFilter(this);
     disconnectLoader();
     saveTyping();
     current_.clear();
@@ -135,6 +141,9 @@ void MainDialog::cleanUp() {
 }
 
 void MainDialog::nextStatusNotice() {
+    // The loader notifies only when its progress moves noticeably, so a small
+    // arrival would wait for the next big one; look for arrivals here as well.
+    progressAndRefresh();
     statusLine_->setText(QString::fromLatin1(kNotices[noticeIndex_]));
     noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
     noticeTimer_.start(5000);
@@ -145,6 +154,7 @@ void MainDialog::command(int id) {
                           (id >= cmd::kPlay && id <= cmd::kPlayFast) ||
                           (id >= cmd::kCut && id <= cmd::kCopyAll);
     if (needsDictation && !hasDictation()) return;
+    if (!isCommandEnabled(id)) return;
     switch (id) {
         case cmd::kDone: finishCurrent(false); break;
         case cmd::kDelete: deleteCurrent(); break;
@@ -178,15 +188,16 @@ void MainDialog::rebuildList() {
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
-    // The status file writer starts here once the program has one.
+    if (workers_.status) workers_.status->start(ThreadPriority::Idle);
     if (hasDictation()) {
         QString base = QString::fromStdString(
             current_.substr(settings_.currentFiles().size(),
                             current_.size() - settings_.currentFiles().size() - 4));
         QSignalBlocker quiet(list_);
         list_->setCurrentRow(-1);
+        // The whole base name up to the ':' must match: "Tape 1" is not "Tape 12".
         for (int row = 0; row < list_->count(); ++row) {
-            if (list_->item(row)->text().startsWith(base, Qt::CaseInsensitive)) {
+            if (list_->item(row)->text().startsWith(base + QLatin1Char(':'), Qt::CaseInsensitive)) {
                 list_->setCurrentRow(row);
                 break;
             }
@@ -209,7 +220,8 @@ void MainDialog::loadSelected() {
     if (path != current_) {
         stop();
         current_ = path;
-        // The loader learns the open dictation here once the program has one.
+        // The loader must never replace the dictation that is open here.
+        if (workers_.loader) workers_.loader->SetFileInUse(current_);
     }
     if (hasDictation())
         showRecord();
@@ -260,8 +272,8 @@ void MainDialog::enableForDictation() {
              dispatch_, done_, delete_, senderGroup_, priorityLabel_, dateLabel_,
              transportGroup_, positionText_, typingGroup_, pad_})
         w->setEnabled(on);
-    // Dispatch waits for the mail dispatch dialog.
-    dispatch_->setEnabled(false);
+    dispatch_->setEnabled(isCommandEnabled(cmd::kDispatch));
+    dock_->setEnabled(isCommandEnabled(cmd::kDock));
     if (!on) dispatch_->setFocus();
     emit dictationChanged(on);
 }
@@ -279,12 +291,28 @@ void MainDialog::showButtonImages(int stateValue) {
 }
 
 void MainDialog::progressAndRefresh() {
-    // Without a background loader there is no progress to show.
-    progress_->setValue(0);
+    if (!workers_.loader) return;
+    float fraction = workers_.loader->progress();
+    progress_->setValue(fraction == 0.0f ? 0 : int(fraction * 100));
+    if (workers_.loader->TakeNewDictation()) rebuildList();
 }
 
-void MainDialog::connectLoader() {}
+void MainDialog::connectLoader() {
+    if (!workers_.loader) return;
+    loaderWindow_ = std::make_unique<PostWindow>([this](uint32_t message, uintptr_t, intptr_t) {
+        if (message == kLoaderMessage) progressAndRefresh();
+    });
+    workers_.loader->setNotifyTarget(loaderWindow_.get(), kLoaderMessage);
+}
 
-void MainDialog::disconnectLoader() {}
+void MainDialog::startLoader() {
+    if (workers_.loader) workers_.loader->start(ThreadPriority::Idle);
+}
+
+void MainDialog::disconnectLoader() {
+    if (!workers_.loader) return;
+    workers_.loader->setNotifyTarget(nullptr, 0);
+    workers_.loader->stop();
+}
 
 }  // namespace typix

@@ -35,6 +35,7 @@ class QTextEdit;
 
 namespace typix {
 
+class BGLoad;
 class ButtonImages;
 class LDBDisplay;
 class LDBEdit;
@@ -43,6 +44,13 @@ class MCDisp;
 class PostWindow;
 class PressButton;
 class Settings;
+class Status;
+
+// The background workers the window drives; none in a window without them.
+struct MainDialogWorkers {
+    BGLoad* loader = nullptr;  // incoming transfer: started at set-up, stopped at clean-up
+    Status* status = nullptr;  // status files: restarted after every list rebuild
+};
 
 class MainDialog : public QWidget, private TransportPlayer::Listener {
     Q_OBJECT
@@ -68,14 +76,20 @@ public:
     };
     static Prompts boxPrompts();
 
+    using Workers = MainDialogWorkers;
+    // The loader's notification message number.
+    static constexpr uint32_t kLoaderMessage = 1041;
+
     MainDialog(Settings& settings, std::unique_ptr<TransportPlayer> player,
                QWidget* parent = nullptr, ChainParts parts = defaultChainParts(),
-               Prompts prompts = boxPrompts());
+               Prompts prompts = boxPrompts(), Workers workers = {});
     ~MainDialog() override;
 
     // Runs a command of the menu or a button by id.
     void command(int id);
     bool hasDictation() const { return !current_.empty(); }
+    // Whether command `id` can run now (menus and buttons follow it).
+    bool isCommandEnabled(int id) const;
 
     // File list.
     void rebuildList();
@@ -98,6 +112,9 @@ public:
     void speedBarAction(int action);     // QAbstractSlider::SliderAction
     void positionBarAction(int action);  // QAbstractSlider::SliderAction
     void volumeChanged();
+
+    // The keyboard of the whole frame: returns whether the key was consumed.
+    bool handleKey(int key, Qt::KeyboardModifiers mods, bool down, bool repeat = false);
 
     // State, read-only.
     const std::string& currentDictation() const { return current_; }
@@ -139,10 +156,13 @@ private:
     QGroupBox* buildTypingGroup();
     QWidget* buildStatusRow();
     void addToolTips();
+    void connectContextMenus();
+    void showCommandMenu(QWidget* over, QPoint at, bool forList);
     void setUp();
     void cleanUp();
     void connectLoader();
     void disconnectLoader();
+    void startLoader();
 
     void showRecord();
     void clearRecord();
@@ -161,6 +181,14 @@ private:
     void showPosition();
     std::string basePath() const;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool padTakesKey(Qt::KeyboardModifiers mods) const;
+    static int keypadAction(int key);
+    bool keyDown(int key, bool repeat);
+    bool keyUp(int key, bool repeat);
+    bool controlKey(int key);
+    bool controlKeyKnown(int key);
+
     void onStarted() override;
     void onStopped() override;
     void onPosition(int32_t time) override;
@@ -170,6 +198,7 @@ private:
     std::unique_ptr<TransportPlayer> player_;
     ChainParts parts_;
     Prompts prompts_;
+    Workers workers_;
     std::unique_ptr<ButtonImages> images_;
     MCDisp* channels_ = nullptr;
     std::unique_ptr<PostWindow> loaderWindow_;
@@ -182,6 +211,7 @@ private:
     bool rewindScan_ = false;
     bool wasPlaying_ = false;
     int noticeIndex_ = 0;
+    qint64 pressTime_ = 0;  // ms since 1970 when play-by-key began
     ChainInfo lastChain_;
     bool cleanedUp_ = false;
 

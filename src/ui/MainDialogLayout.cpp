@@ -74,7 +74,7 @@ QGroupBox* MainDialog::buildSenderGroup() {
     auto* grid = new QGridLayout(senderGroup_);
     sender_ = named(new QPlainTextEdit(senderGroup_), 151);
     sender_->setReadOnly(true);
-    sender_->setFixedHeight(fontMetrics().height() * 4);
+    sender_->setFixedHeight(fontMetrics().height() * 4 + 12);
     grid->addWidget(sender_, 0, 0, 1, 4);
     priorityLabel_ = named(new QLabel(QStringLiteral("Priority"), senderGroup_), 155);
     priority_ = readOnlyField(156, 7, senderGroup_);
@@ -188,6 +188,7 @@ void MainDialog::buildLayout() {
     top->addWidget(buildTypingGroup(), 2, 0, 1, 4);
     top->addWidget(buildStatusRow(), 3, 0, 1, 4);
     addToolTips();
+    connectContextMenus();
 }
 
 void MainDialog::addToolTips() {

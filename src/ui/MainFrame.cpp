@@ -8,7 +8,9 @@
 #include <QMessageBox>
 
 #include "app/Settings.h"
+#include "transfer/BGLoad.h"
 #include "transfer/IncomingLock.h"
+#include "transfer/Status.h"
 #include "ui/CommandIds.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainDialog.h"
@@ -17,9 +19,11 @@
 
 namespace typix {
 
-MainFrame::MainFrame() : MainFrame(settings(), makeDevicePlayer()) {}
+MainFrame::MainFrame()
+    : MainFrame(settings(), makeDevicePlayer(), MainDialog::Workers{&bgLoad(), &statusThread()}) {}
 
-MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player)
+MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player,
+                     MainDialog::Workers workers)
     : settings_(settings) {
     initUiResources();
     setWindowTitle(QStringLiteral("Korvel Typix"));
@@ -27,7 +31,8 @@ MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    dialog_ = new MainDialog(settings_, std::move(player), this);
+    dialog_ = new MainDialog(settings_, std::move(player), this, defaultChainParts(),
+                             MainDialog::boxPrompts(), workers);
     setCentralWidget(dialog_);
     buildMenu();
     connect(dialog_, &MainDialog::dictationChanged, this, &MainFrame::updateCommandStates);
@@ -57,17 +62,15 @@ QAction* MainFrame::action(int commandId) const {
     return it == actions_.end() ? nullptr : it->second;
 }
 
+// The keys named after a tab in the menu texts are the window's own keyboard
+// (MainDialog::handleKey), which treats a held key differently from a tap.
 QMenu* MainFrame::addFileMenu() {
     QMenu* m = menuBar()->addMenu(QStringLiteral("&File"));
-    addCommand(m, QStringLiteral("&Load Dictation File\tF3"), cmd::kLoadFile)->setShortcut(Qt::Key_F3);
-    addCommand(m, QStringLiteral("&Dispatch (Reply with Typing)\tCtrl+D"), cmd::kDispatch)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
-    addCommand(m, QStringLiteral("Do&ne (No reply)\tCtrl+N"), cmd::kDone)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
-    addCommand(m, QStringLiteral("&Delete\tCtrl+Del"), cmd::kDelete)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Del")));
-    addCommand(m, QStringLiteral("Recover &Old Files\tCtrl+O"), cmd::kRecover)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    addCommand(m, QStringLiteral("&Load Dictation File\tF3"), cmd::kLoadFile);
+    addCommand(m, QStringLiteral("&Dispatch (Reply with Typing)\tCtrl+D"), cmd::kDispatch);
+    addCommand(m, QStringLiteral("Do&ne (No reply)\tCtrl+N"), cmd::kDone);
+    addCommand(m, QStringLiteral("&Delete\tCtrl+Del"), cmd::kDelete);
+    addCommand(m, QStringLiteral("Recover &Old Files\tCtrl+O"), cmd::kRecover);
     m->addSeparator();
     addCommand(m, QStringLiteral("Transfer from Portable Dictaphone..."), cmd::kDock);
     m->addSeparator();
@@ -79,21 +82,18 @@ QMenu* MainFrame::addFileMenu() {
 
 QMenu* MainFrame::addTransportMenu() {
     QMenu* m = menuBar()->addMenu(QStringLiteral("&Transport"));
-    addCommand(m, QStringLiteral("&Play\tF9"), cmd::kPlay)->setShortcut(Qt::Key_F9);
-    addCommand(m, QStringLiteral("Play Slow Speed\tF10"), cmd::kPlaySlow)->setShortcut(Qt::Key_F10);
+    addCommand(m, QStringLiteral("&Play\tF9"), cmd::kPlay);
+    addCommand(m, QStringLiteral("Play Slow Speed\tF10"), cmd::kPlaySlow);
     addCommand(m, QStringLiteral("Play Normal Speed\tF9"), cmd::kPlay);
-    addCommand(m, QStringLiteral("Play Fast Speed\tF11"), cmd::kPlayFast)->setShortcut(Qt::Key_F11);
-    addCommand(m, QStringLiteral("&Stop\tEsc (or F12)"), cmd::kStop)
-        ->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_F12)});
+    addCommand(m, QStringLiteral("Play Fast Speed\tF11"), cmd::kPlayFast);
+    addCommand(m, QStringLiteral("&Stop\tEsc (or F12)"), cmd::kStop);
     m->addSeparator();
-    addCommand(m, QStringLiteral("Start\tCtrl+Home"), cmd::kStart)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Home")));
+    addCommand(m, QStringLiteral("Start\tCtrl+Home"), cmd::kStart);
     // Rewind and Fast Forward scan while a key or button is held; the menu
     // items only name the keys.
     addCommand(m, QStringLiteral("Rewind\t<- (or F7)"), cmd::kRewind);
     addCommand(m, QStringLiteral("Fast Forward\t-> (or F8)"), cmd::kForward);
-    addCommand(m, QStringLiteral("End\tCtrl+End"), cmd::kEnd)
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+End")));
+    addCommand(m, QStringLiteral("End\tCtrl+End"), cmd::kEnd);
     return m;
 }
 
@@ -101,7 +101,6 @@ void MainFrame::buildMenu() {
     addFileMenu();
     addTransportMenu();
     QMenu* typing = menuBar()->addMenu(QStringLiteral("Ty&ping"));
-    // The pad's own keys do the work while it has the focus.
     addCommand(typing, QStringLiteral("Cu&t\tCtrl+X"), cmd::kCut);
     addCommand(typing, QStringLiteral("&Copy\tCtrl+C"), cmd::kCopy);
     addCommand(typing, QStringLiteral("&Paste\tCtrl+V"), cmd::kPaste);
@@ -111,25 +110,13 @@ void MainFrame::buildMenu() {
     // The Help menu sits at the right end where the style puts it there.
     menuBar()->addSeparator();
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    addCommand(help, QStringLiteral("&Help Contents\tF1"), cmd::kHelpContents)
-        ->setShortcut(Qt::Key_F1);
+    addCommand(help, QStringLiteral("&Help Contents\tF1"), cmd::kHelpContents);
     help->addSeparator();
     addCommand(help, QStringLiteral("&About..."), cmd::kAbout);
-    for (auto& [id, a] : actions_) a->setShortcutContext(Qt::WindowShortcut);
 }
 
 void MainFrame::updateCommandStates() {
-    bool loaded = dialog_->hasDictation();
-    for (auto& [id, a] : actions_) {
-        bool needs = id == cmd::kDone || id == cmd::kDelete ||
-                     (id >= cmd::kPlay && id <= cmd::kPlayFast) ||
-                     (id >= cmd::kCut && id <= cmd::kCopyAll);
-        a->setEnabled(needs ? loaded : true);
-    }
-    // These open windows that the program does not have yet.
-    for (int id : {cmd::kDispatch, cmd::kRecover, cmd::kSettings, cmd::kDock, cmd::kRewind,
-                   cmd::kForward})
-        for (auto [it, end] = actions_.equal_range(id); it != end; ++it) it->second->setEnabled(false);
+    for (auto& [id, a] : actions_) a->setEnabled(dialog_->isCommandEnabled(id));
 }
 
 void MainFrame::showAbout() {

@@ -5,16 +5,18 @@
 // MainDialog's clean-up.  Interface thread only.
 #include <QMainWindow>
 
+
 #include <map>
 #include <memory>
 #include <string>
+
+#include "ui/MainDialog.h"
 
 class QAction;
 class QMenu;
 
 namespace typix {
 
-class MainDialog;
 class Settings;
 class TransportPlayer;
 
@@ -23,8 +25,9 @@ class MainFrame : public QMainWindow {
 public:
     // The program's frame over the process-wide settings() and the sound device.
     MainFrame();
-    // A frame over explicit settings (folders) and player; for tests.
-    MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player);
+    // A frame over explicit settings (folders), player and workers; for tests.
+    MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player,
+              MainDialog::Workers workers = {});
     ~MainFrame() override;
 
     // Restores a minimized window and brings it to the front.

@@ -10,6 +10,8 @@
 #include "MainWindowFixture.h"
 #include "sound/TimeUnits.h"
 #include "store/TypingFile.h"
+#include "transfer/BGLoad.h"
+#include "transfer/Status.h"
 #include "ui/CommandIds.h"
 #include "ui/LDBEdit.h"
 #include "ui/MCDisp.h"
@@ -318,6 +320,40 @@ TEST_F(MainDialogTest, LoadDictationFileCopiesIntoIncomingAndRemembersFolder) {
     d.command(cmd::kLoadFile);
     EXPECT_TRUE(std::filesystem::exists(settings.incomingFiles() + "new.wav"));
     EXPECT_EQ(settings.fileLoadDir(), source);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDialogTest, ArrivalsFromTheLoaderRebuildTheListWhilePlaybackGoesOn) {
+    addDictation("a", 1, 8.0, 1000000);
+    TransferFolders folders{settings.incomingFiles(), settings.currentFiles(), settings.doneFiles(),
+                            settings.statusFolder(), settings.settingsFile()};
+    BGLoad loader(folders);
+    Status status(folders);
+    struct CloseFirst {
+        std::unique_ptr<MainDialog>& dialog;
+        ~CloseFirst() { dialog.reset(); }
+    } closeFirst{dialog};
+    dialog = std::make_unique<MainDialog>(settings, makeDevicePlayer(), nullptr, recordingParts(),
+                                          MainDialog::Prompts{}, MainDialog::Workers{&loader, &status});
+    MainDialog& d = *dialog;
+    d.command(cmd::kPlay);
+    ASSERT_TRUE(playing());
+    // Its name begins with the open dictation's name: the selection must not move to it.
+    writeWave(settings.incomingFiles() + "arrived.wav", 8000, 1, 1.0);
+    // A short file moves the progress too little for a notification of its
+    // own; the window still picks the arrival up within one notice period.
+    ASSERT_TRUE(waitFor([&] { return d.fileList()->count() == 2; }, 9000));
+    EXPECT_TRUE(d.isPlaying());
+    EXPECT_EQ(d.currentDictation(), settings.currentFiles() + "a.wav");
+    ASSERT_GE(d.fileList()->currentRow(), 0);
+    EXPECT_TRUE(d.fileList()->currentItem()->text().startsWith("a: "));
+    // The status files follow the rebuild.
+    EXPECT_TRUE(waitFor([&] { return !status.isRunning(); }));
+    dialog.reset();
+    EXPECT_FALSE(loader.isRunning()) << "clean-up stops the loader";
 }
 
 }  // namespace
