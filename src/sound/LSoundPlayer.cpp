@@ -48,6 +48,7 @@ bool LSoundPlayer::play(const LSoundSource& source) {
     if (!openDevice(source)) return false;
     state_.store(kOpen | kQueueFilling);
     pending_.store(0);
+    feedingEnded_ = false;
     nextHeader_ = 0;
     idlePolls_ = 0;
     position_ = source_->getPosition();
@@ -112,6 +113,7 @@ void LSoundPlayer::stop() {
 void LSoundPlayer::setPosition(int32_t frame) {
     if (state_.load() == 0) return;
     int32_t now = 0;
+    bool restart = false;
     {
         LLock guard(playerLock_);
         output_->reset();
@@ -124,6 +126,15 @@ void LSoundPlayer::setPosition(int32_t frame) {
         setPriority(ThreadPriority::Lowest);
         state_.fetch_or(kQueueFilling);
         pending_.store(0);
+        restart = feedingEnded_;
+        feedingEnded_ = false;
+    }
+    // The feeding thread may have ended by itself at the end of play, and the
+    // pending end of play was just cleared: feed again, or the player would
+    // stay open and silent for ever.
+    if (restart) {
+        finish();
+        start(ThreadPriority::Lowest);
     }
     if (notify_) notify_->onPosition(timeOf(now), cookie_);
 }
@@ -174,6 +185,7 @@ bool LSoundPlayer::feedStep(bool* idle) {
         fillHeader(header);
     } else if (allHeadersDone()) {
         postPending(kEndOfPlay);
+        feedingEnded_ = true;
         return false;
     }
     nextHeader_ = static_cast<uint8_t>((nextHeader_ + 1) % kHeaderCount);

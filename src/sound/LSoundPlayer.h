@@ -132,6 +132,7 @@ private:
     std::array<Header, kHeaderCount> headers_;
     uint8_t nextHeader_ = 0;
     int idlePolls_ = 0;
+    bool feedingEnded_ = false;  // the feeding thread ended at the end of play
 };
 
 }  // namespace typix

@@ -164,6 +164,18 @@ TEST_F(PlayerTest, SetPositionRefillsFromTheNewPlace) {
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), played.end() - static_cast<ptrdiff_t>(tail.size())));
 }
 
+TEST_F(PlayerTest, SetPositionAfterTheFeedingThreadEndedPlaysAgain) {
+    ASSERT_TRUE(player_.play(makeSource<PatternSource>(8000, 1, 300)));
+    // The end of play is posted but not yet dispatched when the owner seeks.
+    while (player_.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    player_.setPosition(100);
+    ASSERT_TRUE(runUntil(poster_, [&] { return log_.stopped(); }, 5));
+    std::vector<int16_t> expected = patternSamples(1, 0, 300);
+    const std::vector<int16_t> again = patternSamples(1, 100, 300);
+    expected.insert(expected.end(), again.begin(), again.end());
+    EXPECT_EQ(readRaw16(output_), expected);
+}
+
 TEST_F(PlayerTest, SetPositionBeyondTheEndReportsTheClampedPositionAndEnds) {
     ASSERT_TRUE(player_.play(makeSource<PatternSource>(8000, 1, 8000 * 20)));
     player_.setPosition(8000 * 50);
