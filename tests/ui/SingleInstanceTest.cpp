@@ -147,15 +147,6 @@ TEST_F(SingleInstanceTest, SocketLeftByADeadInstanceIsTakenOver) {
     EXPECT_EQ(next->state(), QProcess::Running);
 }
 
-TEST_F(SingleInstanceTest, InstallAndRemoveNamesAreNotBuiltYet) {
-    for (const char* name : {"Setup2", "korvel-uninst"}) {
-        const std::string link = temp.file(name);
-        std::filesystem::create_symlink(TYPIX_BINARY_DIR "/typix", link);
-        EXPECT_EQ(runToEnd({}, QString::fromStdString(link)), 2) << name;
-    }
-    EXPECT_FALSE(socketReady());
-}
-
 TEST(QtPosterTest, CallsFromWorkersRunOnTheInterfaceThreadInOrder) {
     application();
     typix::QtPoster poster;
