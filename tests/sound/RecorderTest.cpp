@@ -102,7 +102,7 @@ protected:
                               << "\"\n  format raw\n}\n";
         setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
         setenv("TYPIX_INPUT_DEVICE", "typix_test_capture", 1);
-        setenv("TYPIX_DEVICE_CLOCK", "10", 1);
+        setenv("TYPIX_DEVICE_CLOCK", "5", 1);
         recorder_.setNotify(&log_, 5);
     }
     void TearDown() override {
