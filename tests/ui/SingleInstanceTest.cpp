@@ -75,6 +75,10 @@ protected:
         environment.insert("TMPDIR", QString::fromStdString(temp.folder() + "tmp"));
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(temp.folder() + "tmp/runtime"));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // Nothing a started program writes may land in the real home folder.
+        environment.insert("HOME", QString::fromStdString(temp.folder() + "home"));
+        environment.insert("XDG_DATA_HOME", QString::fromStdString(temp.folder() + "home/share"));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(temp.folder() + "home/config"));
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(QString::fromStdString(temp.folder()));
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
