@@ -17,7 +17,12 @@ bool copyIntoIncoming(const std::string& path, const std::string& incomingFolder
     const fs::path target = fs::path(incomingFolder) / fs::path(path).filename();
     // The temporary name starts with a dot and ends in neither ".wav" nor
     // ".dct", so no import pass ever takes it for an arrival.
-    const fs::path temporary = fs::path(incomingFolder) / ("." + target.filename().string() + ".copying");
+    // Appended piece by piece: GCC 12 at -O3 misreads the chained '+' as an
+    // overlapping copy (-Wrestrict).
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".copying";
+    const fs::path temporary = fs::path(incomingFolder) / hidden;
     LLock hold(incomingLock());
     if (fs::equivalent(path, target, error)) return true;
     error.clear();
