@@ -15,7 +15,8 @@ std::string findOnPath(const std::string& program);
 bool runToolIfPresent(const std::string& program, const std::vector<std::string>& arguments);
 
 // Starts `executable` with `arguments` in a session of its own and does not
-// wait: it outlives this process.  False when it could not be started.
+// wait: it outlives this process.  Its standard streams are /dev/null.  False
+// when it could not be started.
 bool startDetached(const std::string& executable, const std::vector<std::string>& arguments);
 
 }  // namespace typix

@@ -1,0 +1,46 @@
+#include "ui/UninstallDialog.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QThread>
+
+#include "app/UninstallSession.h"
+#include "ui/LicenceDialog.h"
+
+namespace typix {
+
+UninstallDialog::UninstallDialog(InstallLocations at, UninstallStage stage, std::string selfFile)
+    : InstallDialog(std::move(at), InstallSource{}), stage_(stage), selfFile_(std::move(selfFile)) {}
+
+bool UninstallDialog::confirm() {
+    if (assumeYes()) return true;
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kUninstallCaption),
+                    QString::fromLatin1(kUninstallQuestion), QMessageBox::Yes | QMessageBox::No,
+                    window());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+int UninstallDialog::work() {
+    if (stage_ == UninstallStage::StartTemporaryCopy) {
+        temporaryCopy_ = startTemporaryUninstaller(selfFile_);
+        return temporaryCopy_.empty() ? 0 : 1;
+    }
+    if (cancelled()) return 0;
+    // A short pause lets the uninstaller that started this copy end first.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 150) {
+        pumpEvents();
+        QThread::msleep(10);
+    }
+    if (!confirm()) return 0;
+    setStatus(0, QStringLiteral("Removing Korvel Typix"));
+    removeDesktopIntegration(locations());
+    removeInstalledFolders(locations().foldersIni, selfFile_);
+    setProgress(100);
+    return 1;
+}
+
+}  // namespace typix
