@@ -11,6 +11,7 @@
 #include "app/StartMode.h"
 #include "store/DictationQueue.h"
 #include "transfer/IncomingLock.h"
+#include "ui/InstallEntry.h"
 #include "ui/MainApplication.h"
 
 namespace {
@@ -61,13 +62,11 @@ int runProgram(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    switch (typix::startModeFromExecutable(argc > 0 ? argv[0] : "")) {
+    const typix::StartMode mode = typix::startModeFromExecutable(argc > 0 ? argv[0] : "");
+    switch (mode) {
         case typix::StartMode::Install:
         case typix::StartMode::Remove:
-            std::fprintf(stderr,
-                         "typix: installation and removal are not built yet; install the program "
-                         "with your package manager, or run it as typix.\n");
-            return 2;
+            return typix::runInstallMode(argc, argv, mode);
         case typix::StartMode::Program:
             break;
     }
