@@ -48,7 +48,7 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DTYPIX_FUZZ=ON -DTYPIX_BUILD_UI=OFF -DTYPIX_BUILD_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# A Debian package of the release build (dpkg-shlibdeps works out the
+# A Debian package of the build (dpkg-shlibdeps works out the
 # library dependencies); scripts/check-package lists what it holds.
 package: build
 	cd $(BUILD) && cpack -G DEB
