@@ -66,6 +66,17 @@ TEST(InstallDesktop, ShippedFilesMatchWhatTheInstallerWrites) {
     EXPECT_EQ(shipped, written);
 }
 
+// The help tells how to place the rule by hand; its line must be the rule's.
+TEST(InstallDesktop, HelpDocumentCarriesThePedalRule) {
+    const std::string help = readBytes(std::string(TYPIX_SOURCE_DIR) +
+                                       "/src/ui/resources/help/typix-help.html");
+    const std::string rule = pedalRuleText();
+    const std::string ruleLine = rule.substr(rule.find("ACTION=="));
+    EXPECT_NE(help.find("<pre>" + ruleLine.substr(0, ruleLine.size() - 1) + "</pre>"),
+              std::string::npos);
+    EXPECT_NE(help.find("/etc/udev/rules.d/60-typix-pedals.rules"), std::string::npos);
+}
+
 TEST(InstallDesktop, EntriesAndMetainfoPassTheValidators) {
     TestFolder tmp;
     writeBytes(tmp.file("com.korvel.Typix.desktop"), programDesktopEntry("/opt/Korvel Typix/typix"));
