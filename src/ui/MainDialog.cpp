@@ -22,6 +22,7 @@
 #include "transfer/Status.h"
 #include "store/TypingFile.h"
 #include "support/Poster.h"
+#include "ui/Autosave.h"
 #include "ui/ButtonImages.h"
 #include "ui/CommandIds.h"
 #include "ui/LDBDisplay.h"
@@ -108,6 +109,7 @@ void MainDialog::setUp() {
         connect(button, &QPushButton::clicked, this, [this, id] { command(id); });
     }
     connect(list_, &QListWidget::currentRowChanged, this, [this] { loadSelected(); });
+    new Autosave(pad_, [this] { saveTyping(); });
 
     rebuildList();
 
@@ -157,6 +159,8 @@ void MainDialog::command(int id) {
     if (!isCommandEnabled(id)) return;
     switch (id) {
         case cmd::kDone: finishCurrent(false); break;
+        case cmd::kDispatch: finishCurrent(true); break;
+        case cmd::kRecover: recoverOldFiles(); break;
         case cmd::kDelete: deleteCurrent(); break;
         case cmd::kLoadFile: loadDictationFile(); break;
         case cmd::kPlay: playAtSpeed(speed_); break;

@@ -173,6 +173,7 @@ private:
     void finishCurrent(bool dispatch);
     void deleteCurrent();
     void loadDictationFile();
+    void recoverOldFiles();
     void copyAll();
     void onPressReport(int state, int id);
     bool startWithDeviceSettings();

@@ -1,5 +1,5 @@
-// The file actions of MainDialog: saving the typing, Done, Delete and Load
-// Dictation File.
+// The file actions of MainDialog: saving the typing, Done, Dispatch, Delete,
+// Load Dictation File and Recover Old Files.
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +11,8 @@
 #include "store/DictationRecord.h"
 #include "store/TypingFile.h"
 #include "transfer/IncomingLock.h"
+#include "ui/DispatchDialog.h"
+#include "ui/RecoverDialog.h"
 #include "ui/MainDialog.h"
 
 namespace typix {
@@ -26,9 +28,18 @@ void MainDialog::finishCurrent(bool dispatch) {
     stop();
     saveTyping();
     std::string base = basePath().substr(settings_.currentFiles().size());
-    // Dispatch waits for the mail dispatch dialog; until then only Done finishes.
-    if (dispatch) return;
-    finishDictation(settings_.currentFiles(), settings_.doneFiles(), base, kStatusDone);
+    if (dispatch) {
+        DictationRecord record(settings_.currentFiles(), base);
+        // Filed as Dispatched only when the mail was handed over.
+        bool sent = DispatchDialog::run(this, settings_, record.senderEmail(), record.name(),
+                                        basePath() + kTypingExtension);
+        if (!sent) {
+            record.flush();
+            return;
+        }
+    }
+    finishDictation(settings_.currentFiles(), settings_.doneFiles(), base,
+                    dispatch ? kStatusDispatched : kStatusDone);
     current_.clear();
     rebuildList();
 }
@@ -63,6 +74,14 @@ void MainDialog::loadDictationFile() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     copyIntoIncoming(info.absoluteFilePath().toStdString(), settings_.incomingFiles());
     QApplication::restoreOverrideCursor();
+}
+
+void MainDialog::recoverOldFiles() {
+    stop();
+    if (!RecoverDialog::run(this, settings_)) return;
+    saveTyping();
+    current_.clear();
+    rebuildList();
 }
 
 }  // namespace typix

@@ -16,10 +16,12 @@
 #include <QVBoxLayout>
 
 #include "ui/CommandIds.h"
+#include "ui/FilesListBox.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainDialog.h"
 #include "ui/PressButton.h"
+#include "ui/TypePad.h"
 
 namespace typix {
 
@@ -52,7 +54,7 @@ QLineEdit* readOnlyField(int id, int chars, QWidget* parent) {
 QGroupBox* MainDialog::buildFilesGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Files"), this);
     auto* row = new QHBoxLayout(group);
-    list_ = named(new QListWidget(group), cmd::kFileList);
+    list_ = named(new FilesListBox(group), cmd::kFileList);
     list_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 30);
     list_->setFixedHeight(fontMetrics().height() * 6);
     row->addWidget(list_, 1);
@@ -148,7 +150,7 @@ QGroupBox* MainDialog::buildDockGroup() {
 QGroupBox* MainDialog::buildTypingGroup() {
     typingGroup_ = named(new QGroupBox(QStringLiteral(" Typing Pad"), this), 399);
     auto* column = new QVBoxLayout(typingGroup_);
-    pad_ = named(new QPlainTextEdit(typingGroup_), cmd::kTypingPad);
+    pad_ = named(new TypePad(typingGroup_), cmd::kTypingPad);
     pad_->setMinimumHeight(fontMetrics().height() * 12);
     column->addWidget(pad_);
     return typingGroup_;

@@ -5,29 +5,15 @@
 #include <QPlainTextEdit>
 
 #include "ui/CommandIds.h"
+#include "ui/FilesListBox.h"
 #include "ui/MainDialog.h"
+#include "ui/TypePad.h"
 
 namespace typix {
 
-namespace {
-struct Item { const char* text; int id; };
-}  // namespace
-
 void MainDialog::showCommandMenu(QWidget* over, QPoint at, bool forList) {
-    static const Item listItems[] = {
-        {"&Load Dictation File\tF3", cmd::kLoadFile},
-        {"&Dispatch (Reply with Typing)\tCtrl+D", cmd::kDispatch},
-        {"Do&ne (No reply)\tCtrl+N", cmd::kDone},
-        {"&Delete\tCtrl+Del", cmd::kDelete},
-        {"Recover &Old Files\tCtrl+O", cmd::kRecover},
-    };
-    static const Item padItems[] = {
-        {"Cu&t\tCtrl+X", cmd::kCut},   {"&Copy\tCtrl+C", cmd::kCopy},
-        {"&Paste\tCtrl+V", cmd::kPaste}, {"Copy &All\tCtrl+A", cmd::kCopyAll},
-        {nullptr, 0},                   {"&Dispatch\tCtrl+D", cmd::kDispatch},
-    };
     QMenu menu(this);
-    auto add = [&](const Item& item) {
+    auto add = [&](const CommandMenuItem& item) {
         if (!item.text) {
             menu.addSeparator();
             return;
@@ -36,10 +22,8 @@ void MainDialog::showCommandMenu(QWidget* over, QPoint at, bool forList) {
         a->setEnabled(isCommandEnabled(item.id));
         connect(a, &QAction::triggered, this, [this, id = item.id] { command(id); });
     };
-    if (forList)
-        for (const Item& i : listItems) add(i);
-    else
-        for (const Item& i : padItems) add(i);
+    for (const CommandMenuItem& item : forList ? FilesListBox::menuItems() : TypePad::menuItems())
+        add(item);
     menu.exec(over->mapToGlobal(at));
 }
 
@@ -47,10 +31,10 @@ void MainDialog::showCommandMenu(QWidget* over, QPoint at, bool forList) {
 bool MainDialog::isCommandEnabled(int id) const {
     switch (id) {
         // These open windows the program does not have yet.
-        case cmd::kDispatch: case cmd::kRecover: case cmd::kSettings: case cmd::kDock:
+        case cmd::kSettings: case cmd::kDock:
         case cmd::kRewind: case cmd::kForward:
             return false;
-        case cmd::kDone: case cmd::kDelete: case cmd::kPlay: case cmd::kPlaySlow:
+        case cmd::kDispatch: case cmd::kDone: case cmd::kDelete: case cmd::kPlay: case cmd::kPlaySlow:
         case cmd::kPlayFast: case cmd::kStop: case cmd::kStart: case cmd::kEnd:
         case cmd::kCut: case cmd::kCopy: case cmd::kPaste: case cmd::kCopyAll:
             return hasDictation();

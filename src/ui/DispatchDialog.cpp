@@ -1,0 +1,152 @@
+// The dispatch dialog: fields, Browse, Dispatch through the mail layer, Help.
+#include "ui/DispatchDialog.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/Settings.h"
+#include "store/TypingFile.h"
+#include "transfer/Mail.h"
+#include "ui/HelpWindow.h"
+
+namespace typix {
+
+const char* const DispatchDialog::kNoMailCaption = "Email Software not Compliant";
+const char* const DispatchDialog::kNoMailText =
+    "No mail system is set up, so the typing can't be sent.\n\n"
+    "Configure an SMTP server in Settings, or install a sendmail-compatible mail program "
+    "(such as msmtp or Postfix).";
+
+namespace {
+
+template <typename W>
+W* named(W* widget, int id) {
+    widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+QLabel* buddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+}  // namespace
+
+QString DispatchDialog::subjectFor(const std::string& name) {
+    if (name.empty()) return QStringLiteral("Dictation");
+    return QStringLiteral("Dictation (%1)").arg(QString::fromStdString(name));
+}
+
+DispatchDialog::DispatchDialog(Settings& settings, const std::string& recipient,
+                               const std::string& name, const std::string& typingPath,
+                               QWidget* parent, Prompts prompts)
+    : QDialog(parent), settings_(settings), prompts_(std::move(prompts)) {
+    setObjectName(QStringLiteral("DispatchDialog"));
+    setWindowTitle(QStringLiteral("Dispatch"));
+    buildLayout();
+    email_->setText(QString::fromStdString(recipient));
+    subject_->setText(subjectFor(name));
+    // The whole typing: nothing the typist wrote is cut off.
+    typing_ = readTyping(typingPath);
+    message_->setPlainText(QString::fromStdString(typing_));
+    message_->document()->setModified(false);
+}
+
+void DispatchDialog::buildLayout() {
+    auto* grid = new QGridLayout(this);
+    email_ = named(new QLineEdit(this), 101);
+    email_->setMaxLength(254);
+    subject_ = named(new QLineEdit(this), 102);
+    subject_->setMaxLength(254);
+    message_ = named(new QPlainTextEdit(this), 103);
+    message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    attach_ = named(new QLineEdit(this), 104);
+    attach_->setMaxLength(258);
+    auto* browseButton = named(new QPushButton(QStringLiteral("&Browse"), this), 105);
+    grid->addWidget(buddyLabel("&Email:", email_, this), 0, 0);
+    grid->addWidget(email_, 0, 1, 1, 2);
+    grid->addWidget(buddyLabel("&Subject:", subject_, this), 1, 0);
+    grid->addWidget(subject_, 1, 1, 1, 2);
+    grid->addWidget(message_, 2, 0, 1, 3);
+    grid->addWidget(buddyLabel("&Attach:", attach_, this), 3, 0);
+    grid->addWidget(attach_, 3, 1);
+    grid->addWidget(browseButton, 3, 2);
+    auto* buttons = new QDialogButtonBox(this);
+    auto* send = named(buttons->addButton(QStringLiteral("&Dispatch"), QDialogButtonBox::AcceptRole), 1);
+    auto* cancel = named(buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole), 2);
+    auto* help = named(buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole), 9);
+    send->setDefault(true);
+    grid->addWidget(buttons, 4, 0, 1, 3);
+    connect(browseButton, &QPushButton::clicked, this, &DispatchDialog::browse);
+    connect(send, &QPushButton::clicked, this, &DispatchDialog::dispatchMail);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, &DispatchDialog::showHelp);
+    resize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 22);
+}
+
+void DispatchDialog::warn(const QString& caption, const QString& text) {
+    if (prompts_.warn)
+        prompts_.warn(caption, text);
+    else
+        QMessageBox::warning(this, caption, text);
+}
+
+void DispatchDialog::browse() {
+    QString folder = QString::fromStdString(settings_.dispatchAttachDir());
+    QString chosen = prompts_.openFile
+                         ? prompts_.openFile(QStringLiteral("Attach Document"), folder)
+                         : QFileDialog::getOpenFileName(this, QStringLiteral("Attach Document"),
+                                                        folder,
+                                                        QStringLiteral("Document Files (*)"));
+    if (chosen.isEmpty()) return;
+    QFileInfo info(chosen);
+    settings_.setDispatchAttachDir(info.absolutePath().toStdString() + "/");
+    attach_->setText(info.absoluteFilePath());
+}
+
+std::string DispatchDialog::bodyText() const {
+    // An untouched message goes out exactly as the typing file holds it.
+    if (!message_->document()->isModified()) return typing_;
+    return message_->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
+}
+
+void DispatchDialog::dispatchMail() {
+    MailSettings mail = mailSettingsFrom(settings_);
+    if (!isMailAvailable(mail)) {
+        warn(QString::fromLatin1(kNoMailCaption), QString::fromLatin1(kNoMailText));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MailSendResult result = sendMail(mail, email_->text().trimmed().toStdString(),
+                                     subject_->text().toStdString(), bodyText(),
+                                     attach_->text().trimmed().toStdString());
+    QApplication::restoreOverrideCursor();
+    if (!result.sent) {
+        warn(QStringLiteral("Dispatch Failed"),
+             QString::fromStdString(result.error) +
+                 QStringLiteral("\n\nThe dictation stays in the list. Check the address and the "
+                                "mail settings, then try again."));
+        return;
+    }
+    accept();
+}
+
+void DispatchDialog::showHelp() { HelpWindow::showAt(QStringLiteral("dispatch")); }
+
+bool DispatchDialog::run(QWidget* parent, Settings& settings, const std::string& recipient,
+                         const std::string& name, const std::string& typingPath,
+                         Prompts prompts) {
+    DispatchDialog dialog(settings, recipient, name, typingPath, parent, std::move(prompts));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace typix
