@@ -139,14 +139,26 @@ void LSRCConvertRate::buildPairTables() {
     run_.pairStride = p == 1 ? 2 : p == 2 ? 1 : 0;
 }
 
+namespace {
+
+int32_t pairWord(const int16_t* plane, int32_t i) {
+    return static_cast<int32_t>(static_cast<uint16_t>(plane[i]) |
+                                (static_cast<uint32_t>(static_cast<uint16_t>(plane[i + 1])) << 16));
+}
+
+}  // namespace
+
 void LSRCConvertRate::updatePairPlanes(int channel, const int16_t* plane) {
     const int32_t p = fraction_.p;
     int32_t* words = pairPlanes_.data() + static_cast<size_t>(channel) * run_.pairChannelStride;
+    if (p == 1) {
+        // The common case (doubling, quadrupling) as one plain loop.
+        for (int32_t i = 0; i < kHistoryFrames; ++i) words[i] = pairWord(plane, i);
+        return;
+    }
     for (int32_t r = 0; r < p; ++r) {
         int32_t* out = words + static_cast<size_t>(r) * pairPlaneLength_;
-        for (int32_t i = r, t = 0; i < kHistoryFrames; i += p, ++t)
-            out[t] = static_cast<int32_t>(static_cast<uint16_t>(plane[i]) |
-                                          (static_cast<uint32_t>(static_cast<uint16_t>(plane[i + 1])) << 16));
+        for (int32_t i = r, t = 0; i < kHistoryFrames; i += p, ++t) out[t] = pairWord(plane, i);
     }
 }
 
@@ -158,7 +170,11 @@ void LSRCConvertRate::updatePlanes(bool fits16) {
     const int32_t* h = history_.data();
     for (int ch = 0; ch < c; ++ch) {
         int16_t* plane = planes_.data() + static_cast<size_t>(ch) * kPlaneStride;
-        for (int32_t f = 0; f < kHistoryFrames; ++f) plane[f] = static_cast<int16_t>(h[static_cast<size_t>(f) * c + ch]);
+        if (c == 1) {
+            for (int32_t f = 0; f < kHistoryFrames; ++f) plane[f] = static_cast<int16_t>(h[f]);
+        } else {
+            for (int32_t f = 0; f < kHistoryFrames; ++f) plane[f] = static_cast<int16_t>(h[static_cast<size_t>(f) * c + ch]);
+        }
         if (!pairPlanes_.empty()) updatePairPlanes(ch, plane);
     }
     historyFits16_ = true;
