@@ -29,7 +29,8 @@ void MCDisp::close() {
 }
 
 void MCDisp::createWindow() {
-    auto* w = new QWidget(owner_, Qt::Tool | Qt::WindowStaysOnTopHint);
+    auto* w = new QWidget(owner_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowCloseButtonHint);
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->setAttribute(Qt::WA_ShowWithoutActivating);
     w->setObjectName(QStringLiteral("MCD"));

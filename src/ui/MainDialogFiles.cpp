@@ -20,7 +20,9 @@ namespace typix {
 void MainDialog::saveTyping() {
     if (!hasDictation() || !pad_->document()->isModified()) return;
     // The modified flag stays set: only loading a dictation's text clears it.
-    writeTyping(basePath() + kTypingExtension, pad_->toPlainText().toStdString());
+    // Typing files keep CR LF line ends, as the senders' programs expect.
+    QString text = pad_->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    writeTyping(basePath() + kTypingExtension, text.toStdString());
 }
 
 void MainDialog::finishCurrent(bool dispatch) {

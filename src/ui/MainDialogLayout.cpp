@@ -55,7 +55,9 @@ QGroupBox* MainDialog::buildFilesGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Files"), this);
     auto* row = new QHBoxLayout(group);
     list_ = named(new FilesListBox(group), cmd::kFileList);
-    list_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 30);
+    list_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 34);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setTextElideMode(Qt::ElideRight);
     list_->setFixedHeight(fontMetrics().height() * 6);
     row->addWidget(list_, 1);
     auto* buttons = new QVBoxLayout;
@@ -189,6 +191,8 @@ void MainDialog::buildLayout() {
     top->addLayout(middle, 1, 1, 1, 3);
     top->addWidget(buildTypingGroup(), 2, 0, 1, 4);
     top->addWidget(buildStatusRow(), 3, 0, 1, 4);
+    top->setColumnStretch(0, 3);
+    top->setColumnStretch(1, 2);
     addToolTips();
     connectContextMenus();
 }

@@ -28,7 +28,7 @@ MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player
     initUiResources();
     setWindowTitle(QStringLiteral("Korvel Typix"));
     setWindowIcon(QIcon(QStringLiteral(":/typix/icons/audio-input-microphone.svg")));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     dialog_ = new MainDialog(settings_, std::move(player), this, defaultChainParts(),

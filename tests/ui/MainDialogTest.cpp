@@ -58,11 +58,13 @@ TEST_F(MainDialogTest, TypingIsSavedWhenAnotherDictationIsSelected) {
     addDictation("a", 1, 2.0, 1000000);
     addDictation("b", 1, 2.0, 2000000);
     MainDialog& d = open();
-    d.typingPad()->insertPlainText("typed for a");
+    d.typingPad()->insertPlainText("typed for a\nsecond line");
     d.fileList()->setCurrentRow(1);
     EXPECT_EQ(d.currentDictation(), settings.currentFiles() + "b.wav");
-    EXPECT_EQ(readTyping(settings.currentFiles() + "a.txt"), "typed for a");
+    EXPECT_EQ(readTyping(settings.currentFiles() + "a.txt"), "typed for a\r\nsecond line");
     EXPECT_EQ(d.typingPad()->toPlainText().toStdString(), "");
+    d.fileList()->setCurrentRow(0);
+    EXPECT_EQ(d.typingPad()->toPlainText().toStdString(), "typed for a\nsecond line");
 }
 
 TEST_F(MainDialogTest, SelectingTheCurrentEntryDoesNotStopPlayback) {
