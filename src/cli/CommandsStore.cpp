@@ -8,6 +8,7 @@
 #include "store/DictationNames.h"
 #include "store/DictationQueue.h"
 #include "store/DictationRecord.h"
+#include "transfer/Status.h"
 
 namespace typix::cli {
 
@@ -20,6 +21,9 @@ int runQueue(int argc, char**) {
     }
     for (const QueueEntry& entry : rebuildQueue(startProgram().currentFiles()))
         std::printf("%s\n", entry.text.c_str());
+    // As after the window's rebuild, the senders' status files follow the new
+    // queue; here the rebuild runs in this process rather than on a thread.
+    statusThread().rebuild();
     return 0;
 }
 
@@ -73,7 +77,7 @@ int runRecover(int argc, char** argv) {
 
 const CliRegistrar queue({"queue",
                           "  queue                    rebuilds the typing queue (writing each record's\n"
-                          "                           place) and prints its entries in order",
+                          "                           place and the status files) and prints it in order",
                           runQueue});
 const CliRegistrar done({"done", "  done BASE                marks a dictation Done and moves it to Done Files",
                          runDone});

@@ -77,7 +77,8 @@ TEST_F(CliTest, FoldersPrintsSixLinesAndCreatesTheFolders) {
 
 TEST_F(CliTest, QueuePrintsEntriesInOrderAndWritesPlaces) {
     typixctl({"folders"});
-    addDictation("dct00012-00345", "[file]\nname=Letter\ndate=1700400000\npriority=Low\n");
+    addDictation("dct00012-00345",
+                  "[file]\nname=Letter\nsenderid=12\nnumber=345\ndate=1700400000\npriority=Low\n");
     addDictation("Tape 3", "[file]\nname=Tape 3\ndate=1700400000\npriority=High\n");
     addDictation("loose", "");
     const CliRun run = typixctl({"queue"});
@@ -85,6 +86,11 @@ TEST_F(CliTest, QueuePrintsEntriesInOrderAndWritesPlaces) {
     EXPECT_EQ(run.out, "loose: \nTape 3: Tape 3\ndct00012-00345: Letter\n");
     EXPECT_NE(readBytes(current + "Tape 3.dat").find("status=List 2 of 3"), std::string::npos);
     EXPECT_NE(readBytes(current + "loose.dat").find("status=List 1 of 3"), std::string::npos);
+    // The sender's status file follows: header, then number 345 and its place.
+    const std::string senderFile = readBytes(data + "status/s0000012.sta");
+    ASSERT_EQ(senderFile.size(), 4u + 20u);
+    EXPECT_EQ(senderFile.substr(4, 4), std::string("\x59\x01\0\0", 4));
+    EXPECT_EQ(senderFile.substr(8, 11), "List 3 of 3");
 }
 
 TEST_F(CliTest, SettingsGetSetEveryEncoding) {
