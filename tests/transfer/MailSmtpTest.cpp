@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "MailTestServer.h"
 #include "TransferTestSupport.h"
 #include "transfer/Mail.h"
 #include "transfer/SendmailTransport.h"
@@ -19,48 +20,7 @@ namespace {
 using test::readAll;
 using test::writeAll;
 
-// aiosmtpd on a free loopback port, writing what it accepts under `outdir`.
-class SmtpServer {
-public:
-    SmtpServer(const std::string& outdir, const std::string& options) : outdir_(outdir) {
-        std::string script = std::string(TYPIX_SOURCE_DIR) + "/tests/data/smtp_server.py";
-        std::string command = "exec /usr/bin/python3 " + test::shellQuote(script) + " " +
-                              test::shellQuote(outdir) + " " + options + " 2>/dev/null";
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ::close(out[1]);
-        char line[32] = {};
-        FILE* stream = fdopen(out[0], "r");
-        if (stream && std::fgets(line, sizeof line, stream)) port_ = std::atoi(line);
-        if (stream) std::fclose(stream);
-    }
-    ~SmtpServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    int port() const { return port_; }
-    std::string url() const { return "smtp://127.0.0.1:" + std::to_string(port_); }
-    // A file of the n-th accepted message ("" when missing).
-    std::string received(int n, const std::string& name) const {
-        return readAll(outdir_ + "/" + std::to_string(n) + "/" + name);
-    }
-    bool hasMessage(int n) const { return test::exists(outdir_ + "/" + std::to_string(n)); }
-
-private:
-    std::string outdir_;
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
+using SmtpServer = test::MailTestServer;
 
 int unusedPort() {
     int s = socket(AF_INET, SOCK_STREAM, 0);
