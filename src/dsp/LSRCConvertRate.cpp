@@ -65,7 +65,8 @@ LSRCConvertRate::LSRCConvertRate(LSoundSource inner, int32_t targetRate)
     if (isError()) return;
     fraction_ = chooseRateFraction(inRate, targetRate);
     if (fraction_.p < 1) {
-        // Raising the rate more than 510 times: no step of whole 1/255 frames.
+        // Raising the rate more than 510 times (no step of whole 1/255
+        // frames) or lowering it beyond kRateMaxStep.
         setError();
         return;
     }
@@ -254,7 +255,9 @@ void LSRCConvertRate::setPosition(int32_t frame) {
     const int32_t p = fraction_.p;
     const int32_t k = a / q;
     const int32_t r = a % q;
-    inner_->setPosition(k * p + (r * p) / q - kLeadFrames);
+    // Positions far past the end would overflow; they stay at the largest.
+    const int64_t inner = int64_t{k} * p + (r * p) / q - kLeadFrames;
+    inner_->setPosition(static_cast<int32_t>(std::min<int64_t>(inner, INT32_MAX)));
     run_.index = 0;
     run_.phase = (r * p) % q;
     inner_.read(history_.data(), kHistoryFrames);
@@ -264,7 +267,8 @@ void LSRCConvertRate::setPosition(int32_t frame) {
 int32_t LSRCConvertRate::innerToOutput(int32_t a) const {
     const int32_t q = fraction_.q;
     const int32_t p = fraction_.p;
-    return (a / p) * q + ((a % p) * q) / p;
+    const int64_t out = int64_t{a / p} * q + ((a % p) * q) / p;
+    return static_cast<int32_t>(std::min<int64_t>(out, INT32_MAX));
 }
 
 int32_t LSRCConvertRate::getPosition() {

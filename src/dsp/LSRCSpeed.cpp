@@ -1,6 +1,7 @@
 #include "dsp/LSRCSpeed.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -12,9 +13,15 @@ namespace typix {
 namespace {
 
 // Skip for a ratio: the input advances N + H + skip frames per N delivered,
-// so skip = trunc((r - 1) N) - H makes it run at r times the output.
+// so skip = trunc((r - 1) N) - H makes it run at r times the output.  Absurd
+// ratios (beyond about 65000, or not a number) are held to +-2^28 frames so
+// that the skip, its ramp step and the moved position stay integers.
 int32_t skipForRatio(double ratio, int32_t n, int32_t h) {
-    return static_cast<int32_t>((ratio - 1.0) * n) - h;
+    constexpr double kLimit = 1 << 28;
+    double product = (ratio - 1.0) * n;
+    if (!(product > -kLimit)) product = -kLimit;  // also NaN
+    if (product > kLimit) product = kLimit;
+    return static_cast<int32_t>(product) - h;
 }
 
 }  // namespace
@@ -121,8 +128,8 @@ void LSRCSpeed::crossFade() {
 }
 
 void LSRCSpeed::moveInput() {
-    const int32_t position = inner_->getPosition() + skip_;
-    inner_->setPosition(position < 0 ? 0 : position);
+    const int64_t position = int64_t{inner_->getPosition()} + skip_;
+    inner_->setPosition(static_cast<int32_t>(std::clamp<int64_t>(position, 0, INT32_MAX)));
 }
 
 void LSRCSpeed::advanceRamp() {

@@ -20,7 +20,9 @@ RateFraction chooseRateFraction(int32_t inRate, int32_t outRate) {
             best = err;
         }
     }
-    f.p = static_cast<int32_t>(std::trunc(m * f.q + 0.5L));
+    // Beyond kRateMaxStep the step is reported as 0, which no converter accepts.
+    const long double p = std::trunc(m * f.q + 0.5L);
+    f.p = p <= kRateMaxStep ? static_cast<int32_t>(p) : 0;
     return f;
 }
 

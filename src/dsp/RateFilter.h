@@ -9,6 +9,9 @@ namespace typix {
 
 inline constexpr int kRateTaps = 63;
 inline constexpr int kRateMaxPhases = 255;
+// The largest step P a converter takes (lowering the rate about 16000
+// times); it keeps r x P below 2^31 for every phase r.
+inline constexpr int32_t kRateMaxStep = 1 << 22;
 
 struct RateFraction {
     uint16_t q = 1;  // phases per input frame, 1 ... 255
@@ -17,7 +20,8 @@ struct RateFraction {
 
 // Searches the smallest q whose fraction round(m q)/q comes closest to
 // m = inRate / outRate (stopping at the first within 0.001), in extended
-// precision so that the choice is the same on every machine.
+// precision so that the choice is the same on every machine.  p is 0 when
+// the ratio cannot be expressed (below 1/510 or above kRateMaxStep).
 RateFraction chooseRateFraction(int32_t inRate, int32_t outRate);
 
 struct RateFilterShape {

@@ -103,10 +103,18 @@ TEST(LSPConvertRate, ApplyBuildsOnlyWhereThereIsSomethingToDo) {
     EXPECT_EQ(buffer, std::vector<int32_t>(16, 5)) << "a failed converter writes nothing";
 }
 
-TEST(LSRCConvertRate, RaisingTheRateBeyondWhatThePhasesExpressFails) {
-    auto s = LSPConvertRate(44100).apply(memorySource(std::vector<int32_t>(100), 50));
-    EXPECT_TRUE(s->isError());
-    EXPECT_EQ(s->getPosition(), 0);
+TEST(LSRCConvertRate, RatiosBeyondWhatTheFractionExpressesFail) {
+    struct Case { int32_t in, out; bool error; };
+    const Case cases[] = {{50, 44100, true},           // up more than 510 times
+                          {2000000000, 3, true},       // step above 2^22
+                          {2000000000, 1000, false}};  // step 2000000
+    for (const auto& c : cases) {
+        auto s = LSPConvertRate(c.out).apply(memorySource(std::vector<int32_t>(100), c.in));
+        EXPECT_EQ(s->isError(), c.error) << c.in << " -> " << c.out;
+        readFrames(s, 3);
+        s->setPosition(5000);  // an inner position far beyond 2^31 is held at the largest
+        readFrames(s, 3);
+    }
 }
 
 // A lone peak sets the shift; rounding may lift a sample to +32768, which no

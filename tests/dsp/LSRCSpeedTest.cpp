@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "dsp/MemorySource.h"
 #include "dsp/SplitProduct.h"
 #include "dsp/SyntheticSpeech.h"
@@ -178,6 +180,19 @@ TEST(LSRCSpeed, ReadsOfAnySizeGiveTheSameStream) {
     auto rest = readFrames(s, 20000 - static_cast<int32_t>(pieces.size()));
     pieces.insert(pieces.end(), rest.begin(), rest.end());
     EXPECT_EQ(pieces, whole);
+}
+
+// Ratios typed on a command line may be absurd: the source keeps delivering
+// and never sets a negative position.
+TEST(LSRCSpeed, AbsurdRatiosStayWithinTheInput) {
+    const double cases[] = {1e12, -1e12, std::nan(""), 1e6};
+    for (double ratio : cases) {
+        auto inner = memorySource(randomSamples(44100, 1000), 44100);
+        auto s = speedOver(inner, ratio, -ratio, 80000);
+        const auto out = readFrames(s, 1102 * 20);
+        EXPECT_EQ(out.size(), size_t{1102 * 20});
+        EXPECT_GE(asMemory(inner).lowestPositionSet(), 0) << ratio;
+    }
 }
 
 TEST(LSPSpeed, ApplyWrapsOnlyUsableSources) {

@@ -3,6 +3,7 @@
 // frame 0 and past the end, any position accepted (negative ones too), and
 // a record of the lowest position it was ever set to.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -34,7 +35,9 @@ public:
         position_ = frame;
         lowestSet_ = std::min(lowestSet_, frame);
     }
-    int32_t getPosition() override { return position_; }
+    int32_t getPosition() override {
+        return static_cast<int32_t>(std::clamp<int64_t>(position_, INT32_MIN, INT32_MAX));
+    }
     int32_t getLength() override { return static_cast<int32_t>(samples_.size() / channels()); }
 
     int32_t lowestPositionSet() const { return lowestSet_; }
@@ -42,7 +45,7 @@ public:
 
 private:
     std::vector<int32_t> samples_;
-    int32_t position_ = 0;
+    int64_t position_ = 0;  // wide, so that reads far past the end cannot overflow
     int32_t lowestSet_ = std::numeric_limits<int32_t>::max();
 };
 
