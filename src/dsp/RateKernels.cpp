@@ -3,11 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-// The 32-byte lane helpers below are internal and always inlined, so the
-// calling convention for vector values that this warning is about never
-// applies.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace typix {
 
 namespace {
@@ -16,15 +11,15 @@ namespace {
 // as those of the signed 32-bit arithmetic of the scalar form.
 typedef uint32_t Lanes8 __attribute__((vector_size(32)));
 
-[[gnu::always_inline]] inline Lanes8 loadLanes(const int32_t* p) {
-    Lanes8 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-[[gnu::always_inline]] inline uint32_t sumLanes(Lanes8 v) {
-    return v[0] + v[1] + v[2] + v[3] + v[4] + v[5] + v[6] + v[7];
-}
+// Vectors are only ever local variables here (never passed or returned), so
+// the calling convention of the baseline clone does not matter.
+#define TYPIX_LANES_MULADD(acc, taps, x) \
+    do {                                 \
+        Lanes8 t_, x_;                   \
+        std::memcpy(&t_, (taps), 32);    \
+        std::memcpy(&x_, (x), 32);       \
+        (acc) += t_ * x_;                \
+    } while (0)
 
 inline bool normalise(RateRun& r) {
     if (r.phase >= r.q) {
@@ -64,9 +59,9 @@ int32_t runRateMonoVector(RateRun& r, int32_t* out, int32_t frames) {
         if (!normalise(r)) return i;
         const int32_t* taps = r.table + static_cast<ptrdiff_t>(r.phase) * 64;
         const int32_t* x = r.history + r.index;
-        Lanes8 acc = loadLanes(taps) * loadLanes(x);
-        for (int k = 8; k < 64; k += 8) acc += loadLanes(taps + k) * loadLanes(x + k);
-        out[i] = scaleOut(r, sumLanes(acc));
+        Lanes8 acc = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (int k = 0; k < 64; k += 8) TYPIX_LANES_MULADD(acc, taps + k, x + k);
+        out[i] = scaleOut(r, acc[0] + acc[1] + acc[2] + acc[3] + acc[4] + acc[5] + acc[6] + acc[7]);
         r.phase += r.p;
     }
     return frames;
@@ -78,8 +73,8 @@ int32_t runRateStereoVector(RateRun& r, int32_t* out, int32_t frames) {
         if (!normalise(r)) return i;
         const int32_t* taps = r.table + static_cast<ptrdiff_t>(r.phase) * 128;
         const int32_t* x = r.history + static_cast<ptrdiff_t>(r.index) * 2;
-        Lanes8 acc = loadLanes(taps) * loadLanes(x);
-        for (int k = 8; k < 128; k += 8) acc += loadLanes(taps + k) * loadLanes(x + k);
+        Lanes8 acc = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (int k = 0; k < 128; k += 8) TYPIX_LANES_MULADD(acc, taps + k, x + k);
         // Even lanes hold the left channel, odd lanes the right.
         out[2 * i] = scaleOut(r, acc[0] + acc[2] + acc[4] + acc[6]);
         out[2 * i + 1] = scaleOut(r, acc[1] + acc[3] + acc[5] + acc[7]);

@@ -5,12 +5,25 @@
 #include "dsp/RateKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__GNUC__) && !defined(__clang__)
 // GCC 12's AVX-512 headers start some operations from an undefined register
 // and then warn about it at every use; the values are fully defined.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 #define TYPIX_RATE_X86 1
 #endif
+
+// Functions between BEGIN and END are compiled for the named instruction set
+// (GCC and Clang spell this differently).
+#if defined(__clang__)
+#define TYPIX_TARGET_BEGIN(isa) _Pragma(TYPIX_STR(clang attribute push(__attribute__((target(isa))), apply_to = function)))
+#define TYPIX_TARGET_END _Pragma("clang attribute pop")
+#else
+#define TYPIX_TARGET_BEGIN(isa) _Pragma("GCC push_options") _Pragma(TYPIX_STR(GCC target(isa)))
+#define TYPIX_TARGET_END _Pragma("GCC pop_options")
+#endif
+#define TYPIX_STR(x) #x
 
 namespace typix {
 
@@ -18,8 +31,7 @@ namespace {
 
 #if TYPIX_RATE_X86
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+TYPIX_TARGET_BEGIN("avx2")
 namespace avx2 {
 
 inline int32_t dot64(const int16_t* taps, const int16_t* samples) {
@@ -95,11 +107,10 @@ inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* 
 }
 
 }  // namespace avx2
-#pragma GCC pop_options
+TYPIX_TARGET_END
 
 
-#pragma GCC push_options
-#pragma GCC target("avx2,avx512f,avx512bw,avx512vl,avx512vnni")
+TYPIX_TARGET_BEGIN("avx2,avx512f,avx512bw,avx512vl,avx512vnni")
 namespace avx512 {
 
 // 32 pairs of products per instruction, accumulated in place.
@@ -169,7 +180,7 @@ inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* 
 }
 
 }  // namespace avx512
-#pragma GCC pop_options
+TYPIX_TARGET_END
 
 namespace sse2 {
 

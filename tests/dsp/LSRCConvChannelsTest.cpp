@@ -29,7 +29,8 @@ TEST(LSPConvChannels, ApplyPicksTheConverterForThePair) {
         auto in = memorySource(labelled(4, c.from), 8000, c.from);
         auto out = LSPConvChannels(static_cast<uint16_t>(c.to)).apply(in);
         ASSERT_NE(out.get(), in.get()) << c.from << " -> " << c.to;
-        EXPECT_EQ(typeid(*out.get()), *c.type) << c.from << " -> " << c.to;
+        const LSoundSourceBase& made = *out.get();
+        EXPECT_EQ(typeid(made), *c.type) << c.from << " -> " << c.to;
         EXPECT_EQ(out->channels(), c.to);
         EXPECT_EQ(out->sampleRate(), 8000);
     }
