@@ -173,6 +173,7 @@ void MainDialog::command(int id) {
         case cmd::kCopy: pad_->copy(); break;
         case cmd::kPaste: pad_->paste(); break;
         case cmd::kCopyAll: copyAll(); break;
+        case cmd::kDock: openDock(); break;
         default: emit frameCommand(id); break;
     }
 }

@@ -36,6 +36,7 @@ class QTextEdit;
 namespace typix {
 
 class BGLoad;
+class DockDialog;
 class ButtonImages;
 class LDBDisplay;
 class LDBEdit;
@@ -136,6 +137,8 @@ public:
     QScrollBar* positionBar() const { return positionBar_; }
     LDBEdit* volumeControl() const { return volume_; }
     LDBDisplay* levelMeter() const { return meter_; }
+    // The dictaphone transfer dialog while it is open, else null.
+    DockDialog* dockDialog() const;
 
     // Speeds are held to the speed bar's range wherever they are set.
     static int clampSpeed(int percent);
@@ -175,6 +178,8 @@ private:
     void loadDictationFile();
     void recoverOldFiles();
     void copyAll();
+    void openDock();
+    void dockNotified(int notice);
     void onPressReport(int state, int id);
     bool startWithDeviceSettings();
     void applyStoredVolume();
@@ -239,6 +244,7 @@ private:
     LDBEdit* volume_ = nullptr;
     QScrollBar* speedBar_ = nullptr;
     QPushButton* dock_ = nullptr;
+    QPointer<DockDialog> dockDialog_;
     QGroupBox* typingGroup_ = nullptr;
     QPlainTextEdit* pad_ = nullptr;
     QLabel* statusLine_ = nullptr;

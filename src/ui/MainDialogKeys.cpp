@@ -100,6 +100,7 @@ bool MainDialog::controlKey(int key) {
         case Qt::Key_A: command(cmd::kCopyAll); return true;
         case Qt::Key_C: command(cmd::kCopy); return true;
         case Qt::Key_D: command(cmd::kDispatch); return true;
+        case Qt::Key_L: command(cmd::kDock); return true;
         case Qt::Key_N: command(cmd::kDone); return true;
         case Qt::Key_O: command(cmd::kRecover); return true;
         case Qt::Key_V: command(cmd::kPaste); return true;
@@ -113,7 +114,7 @@ bool MainDialog::controlKey(int key) {
 
 bool MainDialog::controlKeyKnown(int key) {
     switch (key) {
-        case Qt::Key_Delete: case Qt::Key_A: case Qt::Key_C: case Qt::Key_D: case Qt::Key_N:
+        case Qt::Key_Delete: case Qt::Key_A: case Qt::Key_C: case Qt::Key_D: case Qt::Key_L: case Qt::Key_N:
         case Qt::Key_O: case Qt::Key_V: case Qt::Key_X: case Qt::Key_Home: case Qt::Key_End:
             return true;
         default: return keyUp(key, false);
