@@ -30,6 +30,7 @@
 #include "ui/LogoWin.h"
 #include "ui/MCDisp.h"
 #include "ui/PressButton.h"
+#include "ui/TypistControls.h"
 
 namespace typix {
 
@@ -124,6 +125,7 @@ void MainDialog::setUp() {
     volume_->setValue(settings_.soundOutVolume());
     volume_->showValue();
     startLoader();
+    (new TypistControls(*this, settings_, workers_.loader))->setUp();
     qApp->installEventFilter(this);
 }
 
@@ -131,6 +133,7 @@ void MainDialog::cleanUp() {
     if (cleanedUp_) return;
     cleanedUp_ = true;
     qApp->removeEventFilter(this);
+    if (TypistControls* controls = TypistControls::of(*this)) controls->cleanUp();
     disconnectLoader();
     saveTyping();
     current_.clear();
@@ -174,6 +177,9 @@ void MainDialog::command(int id) {
         case cmd::kPaste: pad_->paste(); break;
         case cmd::kCopyAll: copyAll(); break;
         case cmd::kDock: openDock(); break;
+        case cmd::kSettings:
+            if (TypistControls* controls = TypistControls::of(*this)) controls->runSettings();
+            break;
         default: emit frameCommand(id); break;
     }
 }

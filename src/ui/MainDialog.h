@@ -188,12 +188,6 @@ private:
     std::string basePath() const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool padTakesKey(Qt::KeyboardModifiers mods) const;
-    static int keypadAction(int key);
-    bool keyDown(int key, bool repeat);
-    bool keyUp(int key, bool repeat);
-    bool controlKey(int key);
-    bool controlKeyKnown(int key);
 
     void onStarted() override;
     void onStopped() override;
@@ -217,7 +211,6 @@ private:
     bool rewindScan_ = false;
     bool wasPlaying_ = false;
     int noticeIndex_ = 0;
-    qint64 pressTime_ = 0;  // ms since 1970 when play-by-key began
     ChainInfo lastChain_;
     bool cleanedUp_ = false;
 

@@ -31,7 +31,6 @@ void MainDialog::showCommandMenu(QWidget* over, QPoint at, bool forList) {
 bool MainDialog::isCommandEnabled(int id) const {
     switch (id) {
         // These open windows the program does not have yet.
-        case cmd::kSettings:
         case cmd::kRewind: case cmd::kForward:
             return false;
         case cmd::kDispatch: case cmd::kDone: case cmd::kDelete: case cmd::kPlay: case cmd::kPlaySlow:

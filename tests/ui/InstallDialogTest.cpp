@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include "app/AppTestFolder.h"
@@ -89,6 +90,20 @@ TEST_F(InstallDialogTest, ShowsHeadingStepBannerAndProgressWhileCopying) {
     EXPECT_TRUE(dialog.report().uninstallRecordWritten);
     EXPECT_EQ(dialog.report().pedalRule, PedalRuleResult::NoRights);  // no rules folder here
     EXPECT_FALSE(dialog.report().programStarted);
+}
+
+// The installed program starts at the end unless TYPIX_NO_LAUNCH=1; here the
+// "program" is a script that leaves a mark.
+TEST_F(InstallDialogTest, StartsTheInstalledProgramAtTheEnd) {
+    const std::string mark = tmp_.file("started");
+    writeBytes(tmp_.file("program"), "#!/bin/sh\necho started > '" + mark + "'\n");
+    ASSERT_TRUE(makeSetupFile(tmp_.file("program"), tmp_.file("help"), tmp_.file("setup")));
+    ScopedEnv launch("TYPIX_NO_LAUNCH", std::nullopt);
+    WatchedInstallDialog dialog(at_, source());
+    EXPECT_EQ(dialog.run(nullptr), 1);
+    EXPECT_TRUE(dialog.report().programStarted);
+    for (int i = 0; i < 200 && readBytes(mark).empty(); ++i) QThread::msleep(10);
+    EXPECT_EQ(readBytes(mark), "started\n");
 }
 
 TEST_F(InstallDialogTest, CancelStopsAfterTheChunkAndInstallsNothing) {
