@@ -173,11 +173,16 @@ TEST(LSRCConvertRate, ReadsOfAnySizeGiveTheSameStream) {
     for (int32_t v : input) { stereo.push_back(v); stereo.push_back(-v / 3); }
     auto whole = readFrames(LSPConvertRate(44100).apply(memorySource(stereo, 8000, 2)), 100000);
     auto s = LSPConvertRate(44100).apply(memorySource(stereo, 8000, 2));
+    // The scalar form read alongside: every loop leaves the same position.
+    auto scalar = LSPConvertRate(44100).apply(memorySource(stereo, 8000, 2));
+    asRate(scalar).useKernel(LSRCConvertRate::Kernel::Scalar);
     std::vector<int32_t> pieces;
     while (pieces.size() < whole.size()) {
         const int32_t n = std::min<int32_t>(1 + static_cast<int32_t>(pieces.size() % 9000),
                                             static_cast<int32_t>((whole.size() - pieces.size()) / 2));
         auto part = readFrames(s, n);
+        readFrames(scalar, n);
+        ASSERT_EQ(s->getPosition(), scalar->getPosition()) << "after " << pieces.size() / 2 << " + " << n;
         pieces.insert(pieces.end(), part.begin(), part.end());
     }
     EXPECT_EQ(pieces, whole);
