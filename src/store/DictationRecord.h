@@ -38,7 +38,9 @@ public:
     std::string name() const { return text("name"); }
     int senderId() const { return file_.readInt(kRecordSection, "senderid", 0); }
     int number() const { return file_.readInt(kRecordSection, "number", 0); }
-    std::string status(const std::string& defaultStatus) const;
+    // The default is the one for a record in Current Files; pass
+    // kStatusDefaultDone for one in Done Files.
+    std::string status(const std::string& defaultStatus = kStatusDefaultCurrent) const;
     // Seconds since 1970 GMT; 0 when missing (the value the queue order uses).
     int date() const { return file_.readInt(kRecordSection, "date", 0); }
     // The date to show: the current time when the record has none.
@@ -66,14 +68,15 @@ public:
     bool setAddress(int line, const std::string& v);  // line 1 to 4
     bool setPriority(const std::string& v) { return setText("priority", v); }
 
-    void flush() const { file_.flush(); }
-
-private:
+    // Any text key of the record by name ("" when missing).
     std::string text(const char* key) const { return file_.readText(kRecordSection, key, ""); }
     bool setText(const char* key, const std::string& value) {
         return file_.writeText(kRecordSection, key, value);
     }
 
+    void flush() const { file_.flush(); }
+
+private:
     LDatFile file_;
 };
 
