@@ -29,10 +29,17 @@ HelpWindow& HelpWindow::instance() {
 void HelpWindow::showAt(const QString& anchor) {
     HelpWindow& w = instance();
     w.anchor_ = anchor;
-    w.browser_->scrollToAnchor(anchor);
+    w.browser_->scrollToAnchor(sectionOf(anchor));
     w.show();
     w.raise();
     w.activateWindow();
+}
+
+// The help contexts other windows ask for, and the sections that answer them.
+QString HelpWindow::sectionOf(const QString& anchor) {
+    if (anchor == QLatin1String("context-101")) return QStringLiteral("settings");
+    if (anchor == QLatin1String("context-103")) return QStringLiteral("dictaphone");
+    return anchor;
 }
 
 void HelpWindow::showContext(int context) { showAt(QStringLiteral("context-%1").arg(context)); }

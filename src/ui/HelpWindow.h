@@ -19,6 +19,8 @@ public:
     // Shows the help at `anchor` ("index", or "context-<id>").
     static void showAt(const QString& anchor);
     static void showContext(int context);
+    // The section anchor that shows `anchor` (a context maps to its section).
+    static QString sectionOf(const QString& anchor);
 
     QTextBrowser* browser() const { return browser_; }
     QString currentAnchor() const { return anchor_; }

@@ -2,12 +2,16 @@
 // import of a named file.
 #include <QAction>
 #include <QMenuBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 
 #include <filesystem>
 #include <fstream>
 
 #include "MainWindowFixture.h"
 #include "ui/CommandIds.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainFrame.h"
 
 using namespace typix;
@@ -73,6 +77,36 @@ TEST_F(MainFrameTest, ImportFileCopiesIntoIncomingReplacingAnOlderCopy) {
     EXPECT_EQ(text, "new");
     EXPECT_FALSE(f.importFile(source + "missing.wav"));
     EXPECT_FALSE(std::filesystem::exists(settings.incomingFiles() + "missing.wav"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFrameTest, HelpOpensAtItsIndexAndKnowsTheContexts) {
+    MainFrame& f = frame();
+    f.action(cmd::kHelpContents)->trigger();
+    HelpWindow& help = HelpWindow::instance();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.currentAnchor().toStdString(), HelpWindow::kIndex);
+    EXPECT_TRUE(help.browser()->toPlainText().contains("Troubleshooting sound"));
+    QStringList anchors;
+    for (QTextBlock b = help.browser()->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) anchors << it.fragment().charFormat().anchorNames();
+    // The settings dialog and the dictaphone dialog open the help at these places.
+    for (const char* anchor : {"index", "context-101", "context-103", "keys", "pedals", "sound",
+                               "dispatch"})
+        EXPECT_TRUE(anchors.contains(HelpWindow::sectionOf(QLatin1String(anchor)))) << anchor;
+    // Every link of the contents leads somewhere.
+    for (QTextBlock b = help.browser()->document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            QString href = it.fragment().charFormat().anchorHref();
+            if (href.startsWith('#')) {
+                EXPECT_TRUE(anchors.contains(href.mid(1))) << href.toStdString();
+            }
+        }
+    }
+    help.close();
 }
 
 }  // namespace
