@@ -22,7 +22,6 @@ void MainDialog::openDock() {
     // Queued, as the dialog's messages were: the dialog may be closing when it tells.
     connect(dockDialog_, &DockDialog::dockNotify, this,
             [this](int notice, const QString&) { dockNotified(notice); }, Qt::QueuedConnection);
-    connect(dockDialog_, &QObject::destroyed, this, [this] { dock_->setChecked(false); });
     dockDialog_->show();
     dock_->setChecked(true);
 }
