@@ -1,4 +1,5 @@
 #include "dsp/LSRCConvertRate.h"
+#include "dsp/TargetClones.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,7 +25,7 @@ struct Extremes {
 
 // These two passes run over every input sample; AVX2 has the 32-bit min, max
 // and shifts that the baseline instruction set lacks.
-__attribute__((target_clones("avx2", "default")))
+TYPIX_TARGET_CLONES
 Extremes extremesOf(const int32_t* samples, size_t count) {
     Extremes e;
     for (size_t i = 0; i < count; ++i) {
@@ -43,7 +44,7 @@ int shiftFor(int64_t peak) {
 
 int64_t shiftedRounded(int64_t x, int s) { return (x + ((int64_t{1} << s) >> 1)) >> s; }
 
-__attribute__((target_clones("avx2", "default")))
+TYPIX_TARGET_CLONES
 void shiftRight(int32_t* samples, size_t count, int s, const Extremes& e) {
     if (s == 0) return;
     const int32_t half = (1 << s) >> 1;

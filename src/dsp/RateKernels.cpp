@@ -1,4 +1,5 @@
 #include "dsp/RateKernels.h"
+#include "dsp/TargetClones.h"
 
 #include <cstddef>
 #include <cstring>
@@ -53,7 +54,7 @@ int32_t runRateScalar(RateRun& r, int32_t* out, int32_t frames) {
     return frames;
 }
 
-__attribute__((target_clones("avx2", "default")))
+TYPIX_TARGET_CLONES
 int32_t runRateMonoVector(RateRun& r, int32_t* out, int32_t frames) {
     for (int32_t i = 0; i < frames; ++i) {
         if (!normalise(r)) return i;
@@ -67,7 +68,7 @@ int32_t runRateMonoVector(RateRun& r, int32_t* out, int32_t frames) {
     return frames;
 }
 
-__attribute__((target_clones("avx2", "default")))
+TYPIX_TARGET_CLONES
 int32_t runRateStereoVector(RateRun& r, int32_t* out, int32_t frames) {
     for (int32_t i = 0; i < frames; ++i) {
         if (!normalise(r)) return i;
