@@ -1,6 +1,7 @@
 #include "ui/MainApplication.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QTimer>
 
 #include "app/Startup.h"
@@ -24,14 +25,25 @@ QString MainApplication::joinedArguments(const QStringList& arguments) {
 }
 
 bool MainApplication::handOverToRunningInstance() {
-    return SingleInstance::handOver(joinedArguments(arguments()));
+    const QString path = joinedArguments(arguments());
+    // Starts at the same moment take turns: otherwise one could see the
+    // other's socket before it accepts connections, take it for the remains of
+    // a dead instance and remove it.  A lock left by a crashed start is stale
+    // and taken over.
+    QLockFile turn(QDir::tempPath() + QLatin1Char('/') + SingleInstance::serverName() +
+                   QStringLiteral(".lock"));
+    turn.tryLock(10000);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (SingleInstance::handOver(path)) return true;
+        if (instance_.listen() != SingleInstance::ListenResult::AnotherInstanceRuns) break;
+    }
+    connect(&instance_, &SingleInstance::requested, this, &MainApplication::handleRequest);
+    return false;
 }
 
 void MainApplication::startFirstInstance() {
     startProgram();
     setInterfacePoster(&poster_);
-    instance_.listen();
-    connect(&instance_, &SingleInstance::requested, this, &MainApplication::handleRequest);
 }
 
 void MainApplication::attachFrame(RaiseHook raiseAndRestore, ImportHook importFile) {

@@ -1,9 +1,10 @@
 #pragma once
 // The application object of the program's normal mode.  In this order:
 //  1. handOverToRunningInstance(): a second start gives its command line to
-//     the running instance (which restores and raises its window) and ends.
+//     the running instance (which restores and raises its window) and ends;
+//     a first start takes the single-instance socket.
 //  2. startFirstInstance(): GMT time zone, data folders resolved and created,
-//     the Qt interface poster installed, the single-instance socket listening.
+//     the Qt interface poster installed.
 //  3. attachFrame(): the main window's two hooks; requests from later starts
 //     reach it, and once the event loop runs (the window is up) the process's
 //     own command line is imported.

@@ -46,16 +46,16 @@ bool SingleInstance::handOver(const QString& path, int timeoutMs) {
     return true;
 }
 
-bool SingleInstance::listen() {
-    if (server_->listen(serverName())) return true;
-    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
+SingleInstance::ListenResult SingleInstance::listen() {
+    if (server_->listen(serverName())) return ListenResult::Listening;
+    if (server_->serverError() != QAbstractSocket::AddressInUseError) return ListenResult::Failed;
     // The name is taken: by a live instance that started meanwhile, or by the
     // socket file of one that died.  Only the latter may be removed.
     QLocalSocket probe;
     probe.connectToServer(serverName());
-    if (probe.waitForConnected(500)) return false;
+    if (probe.waitForConnected(500)) return ListenResult::AnotherInstanceRuns;
     QLocalServer::removeServer(serverName());
-    return server_->listen(serverName());
+    return server_->listen(serverName()) ? ListenResult::Listening : ListenResult::Failed;
 }
 
 void SingleInstance::accept() {

@@ -29,10 +29,14 @@ public:
     // (this process should then end); false when none answered.
     static bool handOver(const QString& path, int timeoutMs = 3000);
 
+    enum class ListenResult {
+        Listening,            // this process is the first instance
+        AnotherInstanceRuns,  // one started at the same moment and won the name
+        Failed,               // no socket: the program runs without the hand-over
+    };
     // First instance: starts listening, replacing a socket left behind by an
-    // instance that died.  False when that failed (the program then runs
-    // without the hand-over).
-    bool listen();
+    // instance that died.
+    ListenResult listen();
 
 signals:
     // A second start asked for the window; `path` is empty or a file to import.

@@ -47,6 +47,9 @@ bool waitFor(Ready ready, int ms = 10000) {
     return true;
 }
 
+// The files handed over end in ".note": the running program's loader imports
+// ".wav" and ".dct" files out of Incoming Files at once, but leaves any other
+// kind there, where the test can find it.
 class SingleInstanceTest : public ::testing::Test {
 protected:
     SingleInstanceTest() {
@@ -115,16 +118,16 @@ private:
 
 TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
     QProcess* first = startFirst();
-    writeBytes(temp.file("my dictation.wav"), "new audio");
-    writeBytes(incoming + "my dictation.wav", "stale copy");
+    writeBytes(temp.file("my dictation.note"), "new audio");
+    writeBytes(incoming + "my dictation.note", "stale copy");
     // An unquoted path with a blank arrives as two arguments and is joined.
-    EXPECT_EQ(runToEnd({QString::fromStdString(temp.folder() + "my"), "dictation.wav"}), 0);
-    EXPECT_TRUE(incomingHolds("my dictation.wav", "new audio"));
+    EXPECT_EQ(runToEnd({QString::fromStdString(temp.folder() + "my"), "dictation.note"}), 0);
+    EXPECT_TRUE(incomingHolds("my dictation.note", "new audio"));
 
     // A relative path means the second start's own folder.
-    writeBytes(temp.file("relative.dct"), "package");
-    EXPECT_EQ(runToEnd({"relative.dct"}), 0);
-    EXPECT_TRUE(incomingHolds("relative.dct", "package"));
+    writeBytes(temp.file("relative.note"), "package");
+    EXPECT_EQ(runToEnd({"relative.note"}), 0);
+    EXPECT_TRUE(incomingHolds("relative.note", "package"));
 
     // Without arguments the second start only raises the first and ends.
     EXPECT_EQ(runToEnd({}), 0);
@@ -132,12 +135,12 @@ TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
 }
 
 TEST_F(SingleInstanceTest, FirstInstanceImportsItsOwnArgumentsOnceUp) {
-    writeBytes(temp.file("own.wav"), "own audio");
-    startFirst({QString::fromStdString(temp.file("own.wav"))});
-    EXPECT_TRUE(incomingHolds("own.wav", "own audio"));
+    writeBytes(temp.file("own.note"), "own audio");
+    startFirst({QString::fromStdString(temp.file("own.note"))});
+    EXPECT_TRUE(incomingHolds("own.note", "own audio"));
     // A name that is no file is ignored, and the instance keeps serving.
-    EXPECT_EQ(runToEnd({QString::fromStdString(temp.file("absent.wav"))}), 0);
-    EXPECT_FALSE(std::filesystem::exists(incoming + "absent.wav"));
+    EXPECT_EQ(runToEnd({QString::fromStdString(temp.file("absent.note"))}), 0);
+    EXPECT_FALSE(std::filesystem::exists(incoming + "absent.note"));
 }
 
 TEST_F(SingleInstanceTest, SocketLeftByADeadInstanceIsTakenOver) {
@@ -145,10 +148,28 @@ TEST_F(SingleInstanceTest, SocketLeftByADeadInstanceIsTakenOver) {
     ::kill(static_cast<pid_t>(dead->processId()), SIGKILL);
     dead->waitForFinished(5000);
     ASSERT_TRUE(socketReady());  // the socket file outlives the killed process
-    writeBytes(temp.file("after.wav"), "after");
-    QProcess* next = start({QString::fromStdString(temp.file("after.wav"))});
-    EXPECT_TRUE(incomingHolds("after.wav", "after"));
+    writeBytes(temp.file("after.note"), "after");
+    QProcess* next = start({QString::fromStdString(temp.file("after.note"))});
+    EXPECT_TRUE(incomingHolds("after.note", "after"));
     EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, SimultaneousStartsLeaveOneInstanceWithBothFiles) {
+    std::vector<QProcess*> starts;
+    for (const char* name : {"one.note", "two.note", "three.note"}) {
+        writeBytes(temp.file(name), name);
+        starts.push_back(start({QString::fromStdString(temp.file(name))}));
+    }
+    for (const char* name : {"one.note", "two.note", "three.note"}) EXPECT_TRUE(incomingHolds(name, name));
+    const auto running = [&] {
+        int count = 0;
+        for (QProcess* process : starts) count += process->state() == QProcess::Running;
+        return count;
+    };
+    waitFor([&] { return running() <= 1; });  // the others end once they handed over
+    QThread::msleep(500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(running(), 1);
 }
 
 TEST(QtPosterTest, CallsFromWorkersRunOnTheInterfaceThreadInOrder) {
