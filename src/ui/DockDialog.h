@@ -39,9 +39,6 @@ class DockDialog : public QDialog, public LSoundRecorderNotify {
     Q_OBJECT
 public:
     enum Notice { kOpenedOrClosed = 0, kTapeFinished = 2 };
-    // The main window's message number for dockNotify (kept for reference by
-    // the window's own dispatch).
-    static constexpr uint32_t kDockMessage = 1054;
     static constexpr int kRate = 11025;
     static constexpr int32_t kMaximumTime = 36000000;  // one hour
     static constexpr int32_t kPauseTime = 30000;       // 3 s of quiet pauses the recording
@@ -123,7 +120,6 @@ private:
     int tapeNumber_ = 0;
     bool started_ = false;
     int64_t lastLoud_ = 0;
-    bool finishQueued_ = false;
     bool closing_ = false;
 
     QComboBox* devices_ = nullptr;
