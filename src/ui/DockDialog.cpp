@@ -151,7 +151,6 @@ void DockDialog::setRecordingControlsEnabled(bool restart, bool meters) {
 
 void DockDialog::start() {
     started_ = false;
-    finishQueued_ = false;
     recorder_.stop();
     saveChoices();
     if (target_.empty()) return;
@@ -235,10 +234,11 @@ void DockDialog::onPosition(int32_t time, int32_t) {
 
 // While a tape is under way, a level above the activate level marks the
 // input as loud; once at least 15 s have passed since then the tape is filed.
-// The finish runs after this notification returns, outside the recorder.
+// The recorder allows a stop from within its own notification (it stops
+// itself that way at the maximum time), so the tape is filed at once.
 void DockDialog::onLevels(const LevelRecord* levels, int32_t) {
     meter_->setLevels(levels->count, levels->levels.data());
-    if (!started_ || finishQueued_) return;
+    if (!started_ || closing_) return;
     int peak = -127;
     if (levels->count == 1) peak = levels->levels[0];
     if (levels->count >= 2) peak = std::max(levels->levels[0], levels->levels[1]);
@@ -246,10 +246,7 @@ void DockDialog::onLevels(const LevelRecord* levels, int32_t) {
     if (activate_->value() < peak) {
         lastLoud_ = time;
     } else if (time - lastLoud_ >= kQuietFinishMs) {
-        finishQueued_ = true;
-        QMetaObject::invokeMethod(this, [this] {
-            if (finishQueued_) finishTape();
-        }, Qt::QueuedConnection);
+        finishTape();
     }
 }
 
