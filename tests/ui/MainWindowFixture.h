@@ -85,6 +85,8 @@ struct MainWindowFixture : ::testing::Test {
         for (auto* f : {&p.currentFiles, &p.doneFiles, &p.incomingFiles, &p.statusFolder})
             std::filesystem::create_directories(*f);
         settings.setPaths(p);
+        // The null PCM plays; a negative device keeps the tests off the machine's own mixer.
+        settings.setSoundOutDevice(-1);
     }
 
     void TearDown() override {
