@@ -26,6 +26,11 @@ Autosave::Autosave(QPlainTextEdit* pad, std::function<void()> save, int interval
     timer_.setInterval(chooseInterval(intervalMs));
     connect(&timer_, &QTimer::timeout, this, &Autosave::due);
     connect(pad_, &QPlainTextEdit::textChanged, this, &Autosave::changed);
+    // Putting a dictation's text into the pad changes it while the flag is
+    // still set and clears the flag afterwards: that stops the clock again.
+    connect(pad_->document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
+        if (!modified) timer_.stop();
+    });
 }
 
 void Autosave::changed() {

@@ -57,7 +57,9 @@ DispatchDialog::DispatchDialog(Settings& settings, const std::string& recipient,
     subject_->setText(subjectFor(name));
     // The whole typing: nothing the typist wrote is cut off.
     typing_ = readTyping(typingPath);
-    message_->setPlainText(QString::fromStdString(typing_));
+    // Typing files separate lines with CR LF; the field shows plain lines.
+    message_->setPlainText(QString::fromStdString(typing_).replace(QStringLiteral("\r\n"),
+                                                                   QStringLiteral("\n")));
     message_->document()->setModified(false);
 }
 
