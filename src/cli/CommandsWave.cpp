@@ -234,7 +234,8 @@ int runRender(int argc, char** argv) {
         return 1;
     }
     if (o.seek) src->setPosition(*o.seek);
-    LSoundSink sink = createPCMWaveFile(o.out, src->sampleRate(), src->channels(), o.bits);
+    LSoundSink sink = createPCMWaveFile(o.out, src->sampleRate(), src->channels(), o.bits, 0,
+                                         HeaderSync::AtClose);
     if (!sink.usable()) {
         std::fprintf(stderr, "typixctl render: %s: cannot create: %s\n", o.out.c_str(), std::strerror(errno));
         return 1;

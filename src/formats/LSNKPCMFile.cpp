@@ -28,10 +28,10 @@ LSNKPCMFileBase::~LSNKPCMFileBase() {
     file_.close();
 }
 
-void LSNKPCMFileBase::writeHeader() {
+void LSNKPCMFileBase::writeHeader(bool sync) {
     const auto header = makePcmWaveHeader(channels(), sampleRate(), bytesPerSample_, framesWritten_);
     file_.write(header.data(), header.size());
-    file_.flush();
+    if (sync) file_.flush();
     headerCountdown_ = int64_t{std::max(sampleRate(), 0)} * 4;
 }
 
@@ -59,7 +59,7 @@ int32_t LSNKPCMFileBase::writeWith(const int32_t* buffer, int32_t frames, Conver
     if (headerCountdown_ < 0) {
         const int64_t offset = file_.tell();
         file_.seek(0, SEEK_SET);
-        writeHeader();
+        writeHeader(sync_ == HeaderSync::Periodic);
         file_.seek(offset, SEEK_SET);
     }
     return frames;

@@ -7,6 +7,12 @@
 // than about four seconds behind, and written a last time by the destructor:
 // the file is complete only once the last handle is gone.
 //
+// A bulk conversion (an import, a render) has no reader waiting on the growing
+// file, and flushing every four seconds of audio would make it wait on the disk
+// for most of its run: such sinks ask for HeaderSync::AtClose, which still
+// rewrites the header every four seconds (readers in other processes see the
+// page cache) but makes the file durable only once, when it is finished.
+//
 // A sink whose file cannot be created is in the error state: its writes only
 // count frames.  Operating-system write errors are not reported.  Used by one
 // thread at a time.
@@ -21,6 +27,11 @@
 
 namespace typix {
 
+enum class HeaderSync {
+    Periodic,  // every header rewrite is flushed to disk (live recording)
+    AtClose,   // only the final header is flushed (bulk conversion)
+};
+
 class LSNKPCMFileBase : public LSoundSinkBase {
 public:
     static constexpr int32_t kBufferFrames = 8192;
@@ -31,6 +42,7 @@ public:
     void truncate(int32_t frames) override;
 
     int bytesPerSample() const { return bytesPerSample_; }
+    void setHeaderSync(HeaderSync sync) { sync_ = sync; }
 
 protected:
     using Convert = void (*)(const int32_t* in, uint8_t* out, size_t count);
@@ -43,12 +55,14 @@ protected:
 
 private:
     int64_t frameBytes() const { return int64_t{channels()} * bytesPerSample_; }
-    void writeHeader();            // at the current offset; resets the countdown
+    // At the current offset; resets the countdown.  Flushes when `sync` is set.
+    void writeHeader(bool sync = true);
     void rewriteHeaderAndResize();  // header at 0, file cut after framesWritten()
 
     int bytesPerSample_;
     LWriteFile file_;
     int64_t headerCountdown_ = 0;
+    HeaderSync sync_ = HeaderSync::Periodic;
     std::vector<uint8_t> buffer_;
 };
 

@@ -44,13 +44,17 @@ LSoundSource openWaveFile(const std::string& path, WaveInfo& info) {
 }
 
 LSoundSink createPCMWaveFile(const std::string& path, int32_t sampleRate, int channels,
-                             int bitsPerSample, int32_t framesToKeep) {
+                             int bitsPerSample, int32_t framesToKeep, HeaderSync sync) {
     if (bitsPerSample < 1) return {};
+    LSNKPCMFileBase* sink;
     if (bitsPerSample <= 8)
-        return LSoundSink(new LSNKPCMFile<LSFU8>(path, sampleRate, channels, framesToKeep));
-    if (bitsPerSample <= 16)
-        return LSoundSink(new LSNKPCMFile<LSF16>(path, sampleRate, channels, framesToKeep));
-    return LSoundSink(new LSNKPCMFile<LSF32>(path, sampleRate, channels, framesToKeep));
+        sink = new LSNKPCMFile<LSFU8>(path, sampleRate, channels, framesToKeep);
+    else if (bitsPerSample <= 16)
+        sink = new LSNKPCMFile<LSF16>(path, sampleRate, channels, framesToKeep);
+    else
+        sink = new LSNKPCMFile<LSF32>(path, sampleRate, channels, framesToKeep);
+    sink->setHeaderSync(sync);
+    return LSoundSink(sink);
 }
 
 }  // namespace typix

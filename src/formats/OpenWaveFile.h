@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/LSNKPCMFile.h"
 #include "formats/WaveFormat.h"
 #include "sound/LSoundSink.h"
 #include "sound/LSoundSource.h"
@@ -23,6 +24,7 @@ LSoundSource openWaveFile(const std::string& path, WaveInfo& info);
 // signed 32-bit.  Empty for bits below 1; a sink in the error state when the
 // file cannot be created (callers test usable()).
 LSoundSink createPCMWaveFile(const std::string& path, int32_t sampleRate, int channels,
-                             int bitsPerSample, int32_t framesToKeep = 0);
+                             int bitsPerSample, int32_t framesToKeep = 0,
+                             HeaderSync sync = HeaderSync::Periodic);
 
 }  // namespace typix

@@ -98,7 +98,8 @@ AudioOutcome convertWave(const std::string& input, const std::string& output, bo
     if (toMono) source = LSPConvChannels(1).apply(source);
     if (!source.usable()) return AudioOutcome::Undecodable;
     const int channels = source->channels();
-    LSoundSink sink = createPCMWaveFile(output, source->sampleRate(), channels, kOutputBits, 0);
+    LSoundSink sink = createPCMWaveFile(output, source->sampleRate(), channels, kOutputBits, 0,
+                                          HeaderSync::AtClose);
     AudioOutcome outcome = sink.usable()
                                ? copyAll(source, sink, stop, report, frameLimit(input))
                                : AudioOutcome::OutputFailed;
@@ -121,7 +122,7 @@ AudioOutcome mergeChannels(const std::vector<std::string>& inputs, const std::st
     for (auto& source : sources) {
         source = LSPConvertRate(commonRate).apply(LSPConvChannels(1).apply(source));
     }
-    LSoundSink sink = createPCMWaveFile(output, commonRate, m, kOutputBits, 0);
+    LSoundSink sink = createPCMWaveFile(output, commonRate, m, kOutputBits, 0, HeaderSync::AtClose);
     std::vector<int32_t> channel(kCopyBlockFrames);
     std::vector<int32_t> frames(static_cast<size_t>(kCopyBlockFrames) * m);
     AudioOutcome outcome = sink.usable() ? AudioOutcome::Stopped : AudioOutcome::OutputFailed;
