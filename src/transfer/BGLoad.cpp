@@ -68,7 +68,7 @@ BGLoad::BGLoad() : clock_(systemClockSeconds) {}
 BGLoad::BGLoad(TransferFolders folders, TransferClock clock)
     : folders_(std::move(folders)), clock_(std::move(clock)) {}
 
-BGLoad::~BGLoad() { stop(); }
+BGLoad::~BGLoad() { finish(); }
 
 void BGLoad::configure(TransferFolders folders, TransferClock clock) {
     folders_ = std::move(folders);

@@ -48,7 +48,7 @@ bool appendStatusEntry(const std::string& statusFolder, int32_t senderId, int32_
     return file.write(entry, sizeof entry) == sizeof entry;
 }
 
-Status::~Status() { stop(); }
+Status::~Status() { finish(); }
 
 void Status::appendFolder(const std::string& folder, const char* defaultStatus) {
     for (FolderIterator it(folder + "*.dat"); it.valid(); it.next()) {
