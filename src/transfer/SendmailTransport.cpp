@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -25,6 +26,8 @@ struct Child {
     pid_t pid = -1;
     int input = -1;   // our end of the child's standard input (a socket: no SIGPIPE)
     int output = -1;  // the child's standard output and error
+    bool reaped = false;
+    int status = 0;
 };
 
 // Starts the program; pid -1 when it could not be started.
@@ -32,7 +35,7 @@ Child startChild(const std::string& program) {
     Child child;
     int in[2], out[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) return child;
-    if (pipe2(out, O_CLOEXEC) != 0) {
+    if (pipe2(out, O_CLOEXEC | O_NONBLOCK) != 0) {
         close(in[0]);
         close(in[1]);
         return child;
@@ -42,6 +45,8 @@ Child startChild(const std::string& program) {
         dup2(in[1], 0);
         dup2(out[1], 1);
         dup2(out[1], 2);
+        fcntl(1, F_SETFL, 0);
+        fcntl(2, F_SETFL, 0);
         execl(program.c_str(), program.c_str(), "-t", "-oi", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -58,8 +63,26 @@ Child startChild(const std::string& program) {
     return child;
 }
 
-// Feeds the message and collects the output until the child closes it or
-// the time is up.  False on time-out.
+// Reads what the child wrote so far; false once the output is closed.
+bool drainOutput(Child& child, std::string& output) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = read(child.output, buffer, sizeof buffer);
+        if (n > 0) {
+            if (output.size() < 16384) output.append(buffer, size_t(n));
+            continue;
+        }
+        if (n < 0 && (errno == EINTR)) continue;
+        if (n < 0 && errno == EAGAIN) return true;
+        close(child.output);
+        child.output = -1;
+        return false;
+    }
+}
+
+// Feeds the message and collects the output until the child ends (or closes
+// its output) or the time is up.  A program that leaves a helper holding its
+// output open is not waited for beyond its own exit.  False on time-out.
 bool exchange(Child& child, const std::string& message, std::string& output) {
     using Clock = std::chrono::steady_clock;
     auto deadline = Clock::now() + std::chrono::seconds(SendmailTransport::kTimeoutSeconds);
@@ -70,7 +93,8 @@ bool exchange(Child& child, const std::string& message, std::string& output) {
         if (left.count() <= 0) return false;
         pollfd fds[2] = {{child.output, POLLIN, 0}, {child.input, POLLOUT, 0}};
         int count = written < message.size() && child.input >= 0 ? 2 : 1;
-        if (poll(fds, count, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
+        int wait = static_cast<int>(std::min<long long>(left.count(), 200));
+        if (poll(fds, count, wait) < 0 && errno != EINTR) return false;
         if (count == 2 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
             ssize_t n = ::send(child.input, message.data() + written, message.size() - written,
                                MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -79,14 +103,11 @@ bool exchange(Child& child, const std::string& message, std::string& output) {
             if (n < 0 && errno != EAGAIN && errno != EINTR) written = message.size();
             if (written == message.size()) shutdown(child.input, SHUT_WR);
         }
-        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            char buffer[4096];
-            ssize_t n = read(child.output, buffer, sizeof buffer);
-            if (n > 0 && output.size() < 16384) output.append(buffer, size_t(n));
-            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-                close(child.output);
-                child.output = -1;
-            }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) drainOutput(child, output);
+        if (waitpid(child.pid, &child.status, WNOHANG) == child.pid) {
+            child.reaped = true;
+            if (child.output >= 0) drainOutput(child, output);
+            return true;
         }
     }
     return true;
@@ -121,8 +142,10 @@ MailSendResult SendmailTransport::send(const std::string&, const std::string&,
     if (child.input >= 0) close(child.input);
     if (child.output >= 0) close(child.output);
     if (!finished) kill(child.pid, SIGKILL);
-    int status = 0;
-    while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+    int status = child.status;
+    if (!child.reaped) {
+        while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+        }
     }
     if (finished && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         result.sent = true;

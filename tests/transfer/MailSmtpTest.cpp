@@ -147,6 +147,28 @@ TEST_F(MailSmtp, SendmailRefusalCarriesTheProgramsOwnWords) {
     EXPECT_NE(r.error.find("did not accept"), std::string::npos) << r.error;
 }
 
+TEST_F(MailSmtp, SendmailGetsTheMessageOnItsInputWithRecipientsFromTheHeaders) {
+    // This program keeps a helper holding its output open after it exits:
+    // the mail counts as handed over at the program's exit.
+    std::string program = work() + "fake-sendmail";
+    writeAll(program, "#!/bin/sh\necho \"$@\" > " + test::shellQuote(work() + "args") +
+                          "\ncat > " + test::shellQuote(work() + "message") +
+                          "\nsleep 3 &\nexit 0\n");
+    chmod(program.c_str(), 0755);
+    SendmailTransport transport(program);
+    MailSendResult r = sendMailWith(transport, "", "doctor@example.org", "Dictation", "text", "");
+    ASSERT_TRUE(r.sent) << r.error;
+    EXPECT_EQ(readAll(work() + "args"), "-t -oi\n");
+    std::string message = readAll(work() + "message");
+    EXPECT_EQ(message.rfind("To: doctor@example.org\r\n", 0), 0u) << message;
+    EXPECT_NE(message.find("\r\n\r\ndGV4dA==\r\n"), std::string::npos);  // "text"
+
+    writeAll(program, "#!/bin/sh\necho 'no route to the relay' >&2\nexit 75\n");
+    r = sendMailWith(transport, "", "doctor@example.org", "Dictation", "text", "");
+    EXPECT_FALSE(r.sent);
+    EXPECT_NE(r.error.find("no route to the relay"), std::string::npos) << r.error;
+}
+
 TEST_F(MailSmtp, AvailabilityFollowsServerSettingAndProgram) {
     // The test machine may have a system sendmail; only a named one is certain.
     bool systemProgram = !SendmailTransport::findProgram().empty();
