@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace typix {
@@ -37,6 +37,9 @@ std::string hostName() {
 }
 
 bool readFile(const std::string& path, std::string& bytes) {
+    std::error_code error;
+    // A folder opens like a file but reads as nothing: never attach that.
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream out;

@@ -99,6 +99,7 @@ TEST(MailMessage, RefusesWhatWouldBreakTheHeaders) {
         {{"", "a@b\r\nBcc: all@x", "s", "b", ""}, "line break"},
         {{"me@x\nBcc: all@x", "a@b", "s", "b", ""}, "line break"},
         {{"", "a@b", "s", "b", "/nonexistent/file.doc"}, "can't be read"},
+        {{"", "a@b", "s", "b", "/tmp"}, "can't be read"},
     };
     for (const Case& c : cases) {
         MimeResult m = buildMimeMessage(c.mail, 0, 0);
