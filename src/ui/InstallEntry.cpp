@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QThread>
 
 #include <filesystem>
 #include <system_error>
@@ -10,6 +11,7 @@
 #include "app/InstallLocations.h"
 #include "app/InstallSession.h"
 #include "ui/InstallDialog.h"
+#include "ui/SingleInstance.h"
 #include "ui/UninstallDialog.h"
 
 namespace typix {
@@ -52,6 +54,10 @@ int runInstallMode(int argc, char** argv, StartMode mode) {
     QPixmap icon;
     icon.loadFromData(InstallDialog::iconSvg(), "SVG");
     if (!icon.isNull()) QApplication::setWindowIcon(QIcon(icon));
+    // A running program is asked to close first, so that its typing is saved
+    // and its files are free to be replaced or removed.
+    if (SingleInstance::requestClose())
+        QThread::msleep(mode == StartMode::Install ? 2000 : 1500);
     const InstallLocations at = userInstallLocations();
     prepareInstallFolder(at);
     if (mode == StartMode::Install) return install(at);

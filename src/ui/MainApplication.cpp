@@ -38,6 +38,9 @@ bool MainApplication::handOverToRunningInstance() {
         if (instance_.listen() != SingleInstance::ListenResult::AnotherInstanceRuns) break;
     }
     connect(&instance_, &SingleInstance::requested, this, &MainApplication::handleRequest);
+    // Closing every window runs the main window's clean-up (the typing is
+    // saved) and ends the event loop.
+    connect(&instance_, &SingleInstance::closeRequested, this, &QApplication::closeAllWindows);
     return false;
 }
 

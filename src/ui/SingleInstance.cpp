@@ -11,6 +11,7 @@ namespace typix {
 namespace {
 
 constexpr quint32 kLongestPath = 64 * 1024;
+constexpr quint32 kCloseRequest = 0xFFFFFFFFu;
 constexpr char kAcknowledge = 'k';
 
 QByteArray encodeRequest(const QString& path) {
@@ -34,10 +35,20 @@ QString SingleInstance::serverName() {
 }
 
 bool SingleInstance::handOver(const QString& path, int timeoutMs) {
+    return send(encodeRequest(path), timeoutMs);
+}
+
+bool SingleInstance::requestClose(int timeoutMs) {
+    QByteArray message(4, '\0');
+    qToBigEndian<quint32>(kCloseRequest, message.data());
+    return send(message, timeoutMs);
+}
+
+bool SingleInstance::send(const QByteArray& message, int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(serverName());
     if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(encodeRequest(path));
+    socket.write(message);
     socket.waitForBytesWritten(timeoutMs);
     // A running instance that is too busy to answer in time still counts as
     // running: starting a second one would be worse than a late import.
@@ -70,6 +81,13 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     if (socket->bytesAvailable() < 4) return;
     QByteArray header = socket->peek(4);
     const quint32 length = qFromBigEndian<quint32>(header.constData());
+    if (length == kCloseRequest) {
+        socket->read(4);
+        socket->write(&kAcknowledge, 1);
+        socket->flush();
+        emit closeRequested();
+        return;
+    }
     if (length > kLongestPath) {
         socket->abort();
         return;

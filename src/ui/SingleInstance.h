@@ -6,7 +6,9 @@
 // only.
 //
 // Wire form: a 4-byte big-endian length and that many bytes of UTF-8 path;
-// the first instance answers one byte once it has taken the request.
+// the first instance answers one byte once it has taken the request.  The
+// length 0xFFFFFFFF, with nothing after it, asks the first instance to close
+// (the installer and the remover do so before they replace its files).
 // Interface thread only.
 #include <QObject>
 #include <QString>
@@ -28,6 +30,9 @@ public:
     // Second start: hands `path` to a running instance.  True when one runs
     // (this process should then end); false when none answered.
     static bool handOver(const QString& path, int timeoutMs = 3000);
+    // Asks a running instance to close its window (and so save its typing and
+    // end).  True when one answered.
+    static bool requestClose(int timeoutMs = 3000);
 
     enum class ListenResult {
         Listening,            // this process is the first instance
@@ -41,10 +46,13 @@ public:
 signals:
     // A second start asked for the window; `path` is empty or a file to import.
     void requested(const QString& path);
+    // A later start (the installer or the remover) asked this instance to close.
+    void closeRequested();
 
 private:
     void accept();
     void readRequest(QLocalSocket* socket);
+    static bool send(const QByteArray& message, int timeoutMs);
 
     QLocalServer* server_;
 };

@@ -78,6 +78,10 @@ protected:
         environment.insert("TMPDIR", QString::fromStdString(temp.folder() + "tmp"));
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(temp.folder() + "tmp/runtime"));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        // An installer started by a test answers its questions by itself and
+        // starts nothing at its end.
+        environment.insert("TYPIX_ASSUME_YES", "1");
+        environment.insert("TYPIX_NO_LAUNCH", "1");
         // Nothing a started program writes may land in the real home folder.
         environment.insert("HOME", QString::fromStdString(temp.folder() + "home"));
         environment.insert("XDG_DATA_HOME", QString::fromStdString(temp.folder() + "home/share"));
@@ -152,6 +156,20 @@ TEST_F(SingleInstanceTest, SocketLeftByADeadInstanceIsTakenOver) {
     QProcess* next = start({QString::fromStdString(temp.file("after.note"))});
     EXPECT_TRUE(incomingHolds("after.note", "after"));
     EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, InstallerClosesTheRunningInstanceFirst) {
+    QProcess* first = startFirst();
+    // A copy named like the setup file runs the installer, which asks the
+    // running program to close before anything else (this copy carries no
+    // payload, so it then ends with its checksum error).
+    const std::string setup = temp.folder() + "typix-setup";
+    std::filesystem::copy_file(typixPath().toStdString(), setup);
+    QProcess* installer = start({}, QString::fromStdString(setup));
+    EXPECT_TRUE(first->waitForFinished(10000)) << "the running instance was not closed";
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    installer->waitForFinished(15000);
 }
 
 TEST_F(SingleInstanceTest, SimultaneousStartsLeaveOneInstanceWithBothFiles) {
