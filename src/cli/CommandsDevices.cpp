@@ -201,15 +201,15 @@ int runRecord(int argc, char** argv) {
 }
 
 const CliRegistrar devicesCommand{{"devices",
-    "  devices                      list output devices, input devices and record sources",
+    "  devices                  output devices, input devices and their record sources",
     runDevices}};
 const CliRegistrar playCommand{{"play",
     "  play FILE [--speed PERCENT] [--from SECONDS]\n"
-    "                               play a wave file with a progress line (Ctrl+C stops)",
+    "                           plays a wave file with a progress line (Ctrl+C stops)",
     runPlay}};
 const CliRegistrar recordCommand{{"record",
     "  record OUT [--activate DB] [--max SECONDS]\n"
-    "                               record a voice-activated 11025 Hz mono wave (Ctrl+C stops)",
+    "                           records a voice-activated 11025 Hz mono wave (Ctrl+C stops)",
     runRecord}};
 
 }  // namespace
