@@ -1,36 +1,15 @@
 #include "app/Folders.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "app/UserFolders.h"
 #include "support/IniFile.h"
 
 namespace typix {
 
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string homeFolder() {
-    std::string home = environment("HOME");
-    if (!home.empty()) return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return "/tmp";
-}
-
-// An XDG base folder: the variable when it holds an absolute path, else the fallback.
-std::string xdgFolder(const char* variable, const char* fallbackUnderHome) {
-    std::string value = environment(variable);
-    if (!value.empty() && value.front() == '/') return value;
-    return homeFolder() + "/" + fallbackUnderHome;
-}
 
 std::string stripTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -45,7 +24,7 @@ std::string withTrailingSlash(std::string path) {
 }
 
 std::string foldersIniPath() {
-    std::string named = environment("TYPIX_FOLDERS");
+    std::string named = environmentValue("TYPIX_FOLDERS");
     if (!named.empty()) return named;
     std::string user = xdgFolder("XDG_CONFIG_HOME", ".config") + "/korvel-typix/folders.ini";
     std::error_code error;

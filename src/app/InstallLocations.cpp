@@ -1,36 +1,16 @@
 #include "app/InstallLocations.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
 #include "app/Folders.h"
+#include "app/UserFolders.h"
 
 namespace typix {
 
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string homeFolder() {
-    std::string home = environment("HOME");
-    if (!home.empty()) return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return "/tmp";
-}
-
-std::string xdgFolder(const char* variable, const char* fallbackUnderHome) {
-    std::string value = environment(variable);
-    if (!value.empty() && value.front() == '/') return value;
-    return homeFolder() + "/" + fallbackUnderHome;
-}
 
 // The value of XDG_DESKTOP_DIR in a user-dirs.dirs file: a quoted path that is
 // absolute or starts with "$HOME/".
@@ -71,9 +51,9 @@ InstallLocations userInstallLocations() {
     at.mimeFolder = data + "/mime";
     at.mimeappsList = config + "/mimeapps.list";
     at.iconsFolder = data + "/icons/hicolor";
-    const std::string named = environment("TYPIX_FOLDERS");
+    const std::string named = environmentValue("TYPIX_FOLDERS");
     at.foldersIni = named.empty() ? config + "/korvel-typix/folders.ini" : named;
-    const std::string rules = environment("TYPIX_UDEV_RULES_DIR");
+    const std::string rules = environmentValue("TYPIX_UDEV_RULES_DIR");
     at.udevRulesFolder = rules.empty() ? "/etc/udev/rules.d" : rules;
     return at;
 }
