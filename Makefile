@@ -8,7 +8,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test tsan bench fuzz package clean demo
+.PHONY: all deps build programs run test tsan bench fuzz package clean demo
 
 all: build
 
@@ -21,9 +21,13 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The two programs alone, without the test suites.
+programs: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target typix typixctl
+
 # Starts the program on a demo data folder under build/ seeded with sample
 # dictations, so a newcomer sees a working queue.
-demo: build
+demo: programs
 	scripts/make-demo-data $(BUILD)/demo
 
 run: demo
