@@ -213,7 +213,10 @@ TEST_F(BGLoadTest, TheThreadAnswersAStopPromptly) {
     }
     auto asked = std::chrono::steady_clock::now();
     load.stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    // The body must end by itself, well before the 5 s after which stop gives
+    // up and leaves it running.  The bound leaves room for an idle-priority
+    // thread that waits for the processor on a loaded (or sanitized) run.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(4));
     EXPECT_FALSE(load.isRunning());
     bool imported = exists(data.current() + "long.wav") && !exists(data.incoming() + "long.wav");
     bool untouched = !exists(data.current() + "long.wav") && exists(data.incoming() + "long.wav");
