@@ -6,50 +6,25 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "support/TempFolder.h"
+
 namespace typix::apptest {
 
-class TestFolder {
+// A fresh folder per test, with sub-folders made on demand.
+class TestFolder : public test::TempFolder {
 public:
-    TestFolder() {
-        const char* base = std::getenv("TYPIX_TEST_TMP");
-        std::filesystem::path root = base && *base ? base : "/tmp";
-        std::filesystem::create_directories(root);
-        std::string pattern = (root / "app-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TestFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-
-    // The folder with a trailing '/', ready for concatenation.
-    std::string folder() const { return path_ + "/"; }
-    std::string file(const std::string& name) const { return folder() + name; }
     // Creates and returns the sub-folder `name` + "/".
     std::string subfolder(const std::string& name) const {
         std::filesystem::create_directories(folder() + name);
         return folder() + name + "/";
     }
-
-private:
-    std::string path_;
 };
 
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::readBytes;
+using test::writeBytes;
 
 inline bool exists(const std::string& path) {
     struct stat info {};
