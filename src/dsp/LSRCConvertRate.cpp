@@ -27,11 +27,17 @@ struct Extremes {
 // and shifts that the baseline instruction set lacks.
 TYPIX_TARGET_CLONES
 Extremes extremesOf(const int32_t* samples, size_t count) {
-    Extremes e;
+    // Plain locals: with the struct's fields as the running values the
+    // compiler keeps them in memory order and does not vectorise the loop.
+    int32_t hi = 0;
+    int32_t lo = 0;
     for (size_t i = 0; i < count; ++i) {
-        e.hi = std::max(e.hi, samples[i]);
-        e.lo = std::min(e.lo, samples[i]);
+        hi = std::max(hi, samples[i]);
+        lo = std::min(lo, samples[i]);
     }
+    Extremes e;
+    e.hi = hi;
+    e.lo = lo;
     return e;
 }
 

@@ -71,6 +71,8 @@ struct Scale;
 constexpr int kBlockLanes = 16;
 inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
                       const Scale& scale, int32_t out[kBlockLanes]);
+inline void laneBlockPair(const int16_t* const taps[2], const int32_t* const words[2], int32_t stride,
+                          const Scale& scale, int32_t out[2 * kBlockLanes]);
 
 #include "dsp/RatePlanarLoop.inc"
 
@@ -104,6 +106,52 @@ inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* 
     hi = _mm256_sll_epi32(_mm256_sra_epi32(_mm256_add_epi32(hi, round), rs), ls);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), lo);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), hi);
+}
+
+// Both residues of a period of two: eight independent chains of sixteen
+// multiply-adds, then the two residues interleaved into consecutive frames.
+inline void laneBlockPair(const int16_t* const taps[2], const int32_t* const words[2], int32_t stride,
+                          const Scale& scale, int32_t out[2 * kBlockLanes]) {
+    __m256i a0 = _mm256_setzero_si256(), a1 = a0, a2 = a0, a3 = a0;  // residue 0: lo, hi, lo, hi
+    __m256i b0 = a0, b1 = a0, b2 = a0, b3 = a0;                       // residue 1
+    const int32_t* wa = words[0];
+    const int32_t* wb = words[1];
+    for (int kp = 0; kp < 32; kp += 2) {
+        int32_t pa[2], pb[2];
+        std::memcpy(pa, taps[0] + 2 * kp, sizeof pa);
+        std::memcpy(pb, taps[1] + 2 * kp, sizeof pb);
+        const __m256i ta0 = _mm256_set1_epi32(pa[0]), ta1 = _mm256_set1_epi32(pa[1]);
+        const __m256i tb0 = _mm256_set1_epi32(pb[0]), tb1 = _mm256_set1_epi32(pb[1]);
+        const auto* xa0 = reinterpret_cast<const __m256i*>(wa + kp * stride);
+        const auto* xa1 = reinterpret_cast<const __m256i*>(wa + (kp + 1) * stride);
+        const auto* xb0 = reinterpret_cast<const __m256i*>(wb + kp * stride);
+        const auto* xb1 = reinterpret_cast<const __m256i*>(wb + (kp + 1) * stride);
+        a0 = _mm256_add_epi32(a0, _mm256_madd_epi16(ta0, _mm256_loadu_si256(xa0)));
+        a1 = _mm256_add_epi32(a1, _mm256_madd_epi16(ta0, _mm256_loadu_si256(xa0 + 1)));
+        a2 = _mm256_add_epi32(a2, _mm256_madd_epi16(ta1, _mm256_loadu_si256(xa1)));
+        a3 = _mm256_add_epi32(a3, _mm256_madd_epi16(ta1, _mm256_loadu_si256(xa1 + 1)));
+        b0 = _mm256_add_epi32(b0, _mm256_madd_epi16(tb0, _mm256_loadu_si256(xb0)));
+        b1 = _mm256_add_epi32(b1, _mm256_madd_epi16(tb0, _mm256_loadu_si256(xb0 + 1)));
+        b2 = _mm256_add_epi32(b2, _mm256_madd_epi16(tb1, _mm256_loadu_si256(xb1)));
+        b3 = _mm256_add_epi32(b3, _mm256_madd_epi16(tb1, _mm256_loadu_si256(xb1 + 1)));
+    }
+    const __m256i round = _mm256_set1_epi32(static_cast<int32_t>(scale.rounding));
+    const __m128i rs = _mm_cvtsi32_si128(scale.rightShift);
+    const __m128i ls = _mm_cvtsi32_si128(scale.leftShift);
+    const auto finish = [&](__m256i x, __m256i y) {
+        return _mm256_sll_epi32(_mm256_sra_epi32(_mm256_add_epi32(_mm256_add_epi32(x, y), round), rs), ls);
+    };
+    const __m256i alo = finish(a0, a2), ahi = finish(a1, a3);
+    const __m256i blo = finish(b0, b2), bhi = finish(b1, b3);
+    // unpack works within 128-bit halves: lanes 0 1 | 4 5 and 2 3 | 6 7.
+    const auto store = [&](__m256i x, __m256i y, int32_t* o) {
+        const __m256i l = _mm256_unpacklo_epi32(x, y);
+        const __m256i h = _mm256_unpackhi_epi32(x, y);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), _mm256_permute2x128_si256(l, h, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 8), _mm256_permute2x128_si256(l, h, 0x31));
+    };
+    store(alo, blo, out);
+    store(ahi, bhi, out + 16);
 }
 
 }  // namespace avx2
@@ -146,6 +194,8 @@ struct Scale;
 constexpr int kBlockLanes = 32;
 inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* offsets, int32_t stride,
                       const Scale& scale, int32_t out[kBlockLanes]);
+inline void laneBlockPair(const int16_t* const taps[2], const int32_t* const words[2], int32_t stride,
+                          const Scale& scale, int32_t out[2 * kBlockLanes]);
 
 #include "dsp/RatePlanarLoop.inc"
 
@@ -177,6 +227,48 @@ inline void laneBlock(const int16_t* taps, const int32_t* words, const int32_t* 
     const __m512i hi = _mm512_sll_epi32(_mm512_sra_epi32(_mm512_add_epi32(_mm512_add_epi32(hi0, hi1), round), rs), ls);
     _mm512_storeu_si512(out, lo);
     _mm512_storeu_si512(out + 16, hi);
+}
+
+inline void laneBlockPair(const int16_t* const taps[2], const int32_t* const words[2], int32_t stride,
+                          const Scale& scale, int32_t out[2 * kBlockLanes]) {
+    __m512i a0 = _mm512_setzero_si512(), a1 = a0, a2 = a0, a3 = a0;  // residue 0: lo, hi, lo, hi
+    __m512i b0 = a0, b1 = a0, b2 = a0, b3 = a0;                       // residue 1
+    const int32_t* wa = words[0];
+    const int32_t* wb = words[1];
+    for (int kp = 0; kp < 32; kp += 2) {
+        int32_t pa[2], pb[2];
+        std::memcpy(pa, taps[0] + 2 * kp, sizeof pa);
+        std::memcpy(pb, taps[1] + 2 * kp, sizeof pb);
+        const __m512i ta0 = _mm512_set1_epi32(pa[0]), ta1 = _mm512_set1_epi32(pa[1]);
+        const __m512i tb0 = _mm512_set1_epi32(pb[0]), tb1 = _mm512_set1_epi32(pb[1]);
+        const int32_t* xa0 = wa + kp * stride;
+        const int32_t* xa1 = wa + (kp + 1) * stride;
+        const int32_t* xb0 = wb + kp * stride;
+        const int32_t* xb1 = wb + (kp + 1) * stride;
+        a0 = _mm512_dpwssd_epi32(a0, ta0, _mm512_loadu_si512(xa0));
+        a1 = _mm512_dpwssd_epi32(a1, ta0, _mm512_loadu_si512(xa0 + 16));
+        a2 = _mm512_dpwssd_epi32(a2, ta1, _mm512_loadu_si512(xa1));
+        a3 = _mm512_dpwssd_epi32(a3, ta1, _mm512_loadu_si512(xa1 + 16));
+        b0 = _mm512_dpwssd_epi32(b0, tb0, _mm512_loadu_si512(xb0));
+        b1 = _mm512_dpwssd_epi32(b1, tb0, _mm512_loadu_si512(xb0 + 16));
+        b2 = _mm512_dpwssd_epi32(b2, tb1, _mm512_loadu_si512(xb1));
+        b3 = _mm512_dpwssd_epi32(b3, tb1, _mm512_loadu_si512(xb1 + 16));
+    }
+    const __m512i round = _mm512_set1_epi32(static_cast<int32_t>(scale.rounding));
+    const __m128i rs = _mm_cvtsi32_si128(scale.rightShift);
+    const __m128i ls = _mm_cvtsi32_si128(scale.leftShift);
+    const auto finish = [&](__m512i x, __m512i y) {
+        return _mm512_sll_epi32(_mm512_sra_epi32(_mm512_add_epi32(_mm512_add_epi32(x, y), round), rs), ls);
+    };
+    const __m512i alo = finish(a0, a2), ahi = finish(a1, a3);
+    const __m512i blo = finish(b0, b2), bhi = finish(b1, b3);
+    // Lanes 0-7 of x and y alternating, then lanes 8-15.
+    const __m512i first = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+    const __m512i second = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+    _mm512_storeu_si512(out, _mm512_permutex2var_epi32(alo, first, blo));
+    _mm512_storeu_si512(out + 16, _mm512_permutex2var_epi32(alo, second, blo));
+    _mm512_storeu_si512(out + 32, _mm512_permutex2var_epi32(ahi, first, bhi));
+    _mm512_storeu_si512(out + 48, _mm512_permutex2var_epi32(ahi, second, bhi));
 }
 
 }  // namespace avx512
@@ -221,6 +313,7 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 struct Scale;
 constexpr int kBlockLanes = 0;
 inline void laneBlock(const int16_t*, const int32_t*, const int32_t*, int32_t, const Scale&, int32_t*) {}
+inline void laneBlockPair(const int16_t* const*, const int32_t* const*, int32_t, const Scale&, int32_t*) {}
 
 #include "dsp/RatePlanarLoop.inc"
 
@@ -244,6 +337,7 @@ inline void dot64x4(const int16_t* const taps[4], const int16_t* const samples[4
 struct Scale;
 constexpr int kBlockLanes = 0;
 inline void laneBlock(const int16_t*, const int32_t*, const int32_t*, int32_t, const Scale&, int32_t*) {}
+inline void laneBlockPair(const int16_t* const*, const int32_t* const*, int32_t, const Scale&, int32_t*) {}
 
 #include "dsp/RatePlanarLoop.inc"
 
