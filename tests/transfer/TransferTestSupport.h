@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "transfer/BGLoad.h"
+#include "transfer/ServerProcess.h"
 
 namespace typix::test {
 
@@ -91,38 +92,15 @@ inline std::vector<std::string> listNames(const std::string& folder) {
 // pyftpdlib on 127.0.0.1 serving `root` for user "typist" / "s3cret".
 class FtpServer {
 public:
-    explicit FtpServer(const std::string& root, const std::string& extraOptions = "") {
-        std::string script = std::string(TYPIX_SOURCE_DIR) + "/tests/transfer/ftp_server.py";
-        std::string command = "exec /usr/bin/python3 " + shellQuote(script) + " " +
-                              shellQuote(root) + " typist s3cret " + extraOptions;
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ::close(out[1]);
-        char line[32] = {};
-        FILE* stream = fdopen(out[0], "r");
-        if (stream && std::fgets(line, sizeof line, stream)) port_ = std::atoi(line);
-        if (stream) std::fclose(stream);
-    }
-    ~FtpServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    int port() const { return port_; }
-    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+    explicit FtpServer(const std::string& root, const std::string& extraOptions = "")
+        : process_("exec /usr/bin/python3 " +
+                   shellQuote(std::string(TYPIX_SOURCE_DIR) + "/tests/transfer/ftp_server.py") + " " +
+                   shellQuote(root) + " typist s3cret " + extraOptions) {}
+    int port() const { return process_.port(); }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port()); }
 
 private:
-    pid_t pid_ = -1;
-    int port_ = 0;
+    ServerProcess process_;
 };
 
 }  // namespace typix::test
