@@ -1,5 +1,7 @@
 #include "transfer/BGLoad.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -7,6 +9,7 @@
 #include "app/Settings.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
+#include "support/FreeName.h"
 #include "transfer/AudioSteps.h"
 #include "transfer/DropFiles.h"
 #include "transfer/IncomingLock.h"
@@ -214,6 +217,32 @@ void BGLoad::ScanDropFolder(const std::string& setting, float base) {
             std::remove(source.c_str());
         }
     }
+    if (!stopNow()) fetchDropFolderAudio(folder);
+}
+
+void BGLoad::fetchDropFolderAudio(const std::string& folder) {
+    const int64_t now = clock_();
+    for (FolderIterator it(folder + "/*"); it.valid() && !stopNow(); it.next()) {
+        const std::string name = it.name();
+        if (it.isDirectory() || !isDropFolderAudioName(name)) continue;
+        if (!isPlainFileName(name)) {
+            report_.skipped.push_back(name);
+            continue;
+        }
+        if (now - it.modificationTime() < kDropAudioSettleSeconds) continue;
+        // A file of that name already waiting in Incoming Files is kept; the
+        // later arrival takes a free name beside it.
+        const auto [stem, extension] = splitExtension(name);
+        const std::string target = freeName(stem, extension, [&](const std::string& n) {
+            struct stat info {};
+            return ::stat((folders_.incoming + n).c_str(), &info) == 0;
+        });
+        const std::string source = folder + "/" + name;
+        if (!target.empty() && copyIntoFolder(source, folders_.incoming, target)) {
+            std::remove(source.c_str());
+            report_.fetched.push_back(name);
+        }
+    }
 }
 
 ImportResult BGLoad::ImportPackage(const std::string& path, float start, float span) {
@@ -265,6 +294,37 @@ void BGLoad::ImportIncoming() {
         if (outcome != AudioOutcome::OutputFailed) std::remove(path.c_str());
         weight *= 0.5f;
     }
+    importAudioFiles(weight);
+}
+
+void BGLoad::importAudioFiles(float& weight) {
+    for (FolderIterator it(folders_.incoming + "*"); it.valid() && !stopNow(); it.next()) {
+        if (it.isDirectory() || !isAudioImportCandidate(it.name())) continue;
+        const std::string path = it.path();
+        if (undecodable_.skip(path)) continue;
+        const float start = 0.5f + 0.5f * (1.0f - weight), span = 0.25f * weight;
+        AudioImportResult result = importAudioFile(
+            path, folders_.current, [this] { return stopNow(); },
+            [&](int blocks) {
+                SetProgress(start + static_cast<float>(1.0 - std::pow(0.95, blocks)) * span);
+            });
+        PassReport::Import line = waveReport(it.name(), result.outcome);
+        line.isWave = false;
+        line.base = result.base;
+        if (!result.reason.empty()) line.reason = result.reason;
+        if (result.outcome == AudioOutcome::Undecodable)
+            line.reason += "; kept in Incoming Files";
+        report_.imports.push_back(line);
+        if (result.outcome == AudioOutcome::Ok) {
+            newDictation_.store(true);
+            std::remove(path.c_str());
+        } else if (result.outcome == AudioOutcome::Undecodable) {
+            undecodable_.remember(path);
+        }
+        if (stopNow()) break;
+        weight *= 0.5f;
+    }
+    if (!stopNow()) undecodable_.endPass();
 }
 
 BGLoad& bgLoad() {

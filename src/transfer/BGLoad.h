@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "support/LThread.h"
+#include "transfer/AudioImport.h"
 #include "transfer/AudioSteps.h"
 #include "transfer/PackageImporter.h"
 
@@ -115,6 +116,10 @@ private:
     void fetchPackages(FileTransfer& ftp, float& weight);
     void publishStatusFiles(FileTransfer& ftp, float& weight);
     AudioOutcome importOneWave(const std::string& path, float start, float span);
+    // Every other audio file in Incoming Files; one that does not decode stays.
+    void importAudioFiles(float& weight);
+    // Audio files in a LAN or e-mail folder, once settled, into Incoming Files.
+    void fetchDropFolderAudio(const std::string& folder);
 
     TransferFolders folders_;
     TransferClock clock_;
@@ -128,6 +133,7 @@ private:
     std::atomic<int> notifyCount_{0};
     std::atomic<bool> externalStop_{false};
     PassReport report_;  // worker side only
+    UndecodableFiles undecodable_;  // worker side only
 };
 
 // The one BGLoad of the program.  Its folders are set by the start-up code

@@ -27,6 +27,9 @@ bool copyIntoIncoming(const std::string& path, const std::string& incomingFolder
     if (fs::equivalent(path, target, error)) return true;
     error.clear();
     fs::copy_file(path, temporary, fs::copy_options::overwrite_existing, error);
+    // The copy keeps the file's time: an imported audio file's record takes
+    // its date from it.
+    if (!error) fs::last_write_time(temporary, fs::last_write_time(path, error), error);
     if (!error) fs::rename(temporary, target, error);
     if (error) {
         std::error_code ignored;
