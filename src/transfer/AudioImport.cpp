@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -113,13 +114,18 @@ std::string lowerExtension(const std::string& fileName) {
 
 }  // namespace
 
+const std::vector<std::string>& audioFileExtensions() {
+    static const std::vector<std::string> kAudio = {
+        ".mp3", ".m4a", ".aac", ".ogg", ".oga", ".opus", ".flac", ".wma", ".amr", ".webm",
+        ".mka", ".mp2", ".mpga", ".m4b", ".mp4", ".3gp", ".3ga", ".spx", ".asf", ".awb",
+        ".wav", ".aif", ".aiff", ".caf", ".ac3", ".dss", ".wv",  ".ape"};
+    return kAudio;
+}
+
 bool isDropFolderAudioName(const std::string& fileName) {
-    static const std::set<std::string> kAudio = {
-        ".mp3", ".mp2", ".mpga", ".m4a", ".m4b", ".aac", ".mp4", ".3gp", ".3ga", ".ogg",
-        ".oga",  ".opus", ".spx", ".flac", ".wma", ".asf", ".amr", ".awb", ".webm", ".mka",
-        ".wav",  ".aif", ".aiff", ".caf", ".ac3", ".dss", ".wv",  ".ape"};
     if (fileName.empty() || fileName[0] == '.') return false;
-    return kAudio.count(lowerExtension(fileName)) != 0;
+    const std::vector<std::string>& all = audioFileExtensions();
+    return std::find(all.begin(), all.end(), lowerExtension(fileName)) != all.end();
 }
 
 bool isAudioImportCandidate(const std::string& fileName) {

@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "transfer/AudioSteps.h"
 
@@ -54,6 +55,8 @@ private:
 // folders hold other files too, so only the usual audio extensions count
 // there (.mp3, .m4a, .ogg, .opus, .flac, .wma, .amr, .webm, .wav, ...).
 bool isDropFolderAudioName(const std::string& fileName);
+// Those extensions, lower case with the dot (".mp3", ...).
+const std::vector<std::string>& audioFileExtensions();
 // Seconds a file in the LAN or e-mail folder must stay unmodified before it
 // is taken, so that a copy still being written is never fetched half-made.
 inline constexpr int64_t kDropAudioSettleSeconds = 5;

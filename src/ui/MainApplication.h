@@ -36,6 +36,11 @@ public:
     using RaiseHook = std::function<void()>;
     using ImportHook = std::function<void(const QString& path)>;
     void attachFrame(RaiseHook raiseAndRestore, ImportHook importFile);
+    // What runs a command sent by `typix --command NAME`; answers whether
+    // the name is a command.
+    void attachCommands(std::function<bool(const QString& name)> run) {
+        instance_.setCommandHandler(std::move(run));
+    }
 
 private:
     void handleRequest(const QString& path);

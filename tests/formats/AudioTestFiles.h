@@ -18,7 +18,7 @@ namespace typix::audiotest {
 
 class AudioFiles {
 public:
-    static constexpr const char* kVersion = "1";
+    static constexpr const char* kVersion = "2";
     // "" when the files could not be made (a tool is missing).
     static const std::string& folder() {
         static const std::string made = make();

@@ -22,7 +22,10 @@ ffx mp3 "$(tone 44100)" -c:a libmp3lame -b:a 96k tone.mp3
 ffx m4a "$(mono 48000)" -c:a aac -b:a 64k tone.m4a
 ffx ogg "$(tone 44100)" -c:a libvorbis tone.ogg
 ffx opus "$(mono 48000)" -c:a libopus -b:a 32k tone.opus
-ffx flac "$(tone 44100)" -c:a flac tone.flac
+# The lossless file is encoded from 16-bit samples kept beside it.
+ff -f lavfi -i "$(tone 44100)" -f s16le -ac 2 tone.flac.source.s16
+ff -f s16le -ar 44100 -ac 2 -i tone.flac.source.s16 -metadata "title=Board minutes flac" \
+  -metadata "artist=Dr Ann Hale" -c:a flac tone.flac
 ffx wma "$(tone 44100)" -c:a wmav2 tone.wma
 ffx webm "$(tone 48000)" -c:a libopus tone.webm
 ffx mka "$(mono 22050)" -c:a libvorbis tone.mka
@@ -36,8 +39,6 @@ ff -f lavfi -i "$(mono 16000)" -map_metadata -1 -c:a libmp3lame -b:a 32k plain.m
 for f in tone.mp3 tone.m4a tone.ogg tone.opus tone.flac tone.wma tone.webm tone.mka tone.amr plain.mp3; do
   ff -i "$f" -f s16le "$f.s16"
 done
-# The exact source PCM of the lossless file.
-ff -f lavfi -i "$(tone 44100)" -f s16le tone.flac.source.s16
 
 # Not audio at all, and audio cut off in its middle.
 printf 'Dear typist,\nthis is a letter, not a recording.\n' > letter.mp3
