@@ -3,7 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDateTime>
-#include <QListWidget>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +65,8 @@ MprisService::~MprisService() {
 
 QString MprisService::playbackStatus() const {
     if (dialog_.isPlaying()) return QStringLiteral("Playing");
-    if (dialog_.hasDictation() && dialog_.position() > 0) return QStringLiteral("Paused");
+    if (dialog_.hasDictation() && (dialog_.position() > 0 || pausedHere_))
+        return QStringLiteral("Paused");
     return QStringLiteral("Stopped");
 }
 
@@ -99,7 +100,11 @@ QVariantMap MprisService::metadata() const {
     QVariantMap data;
     data.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId()));
     if (!dialog_.hasDictation()) return data;
-    const std::string base = dialog_.currentDictation();
+    // The window names its dictation by the path of its wave.
+    std::string base = dialog_.currentDictation();
+    const size_t slash = base.rfind('/');
+    if (slash != std::string::npos) base.erase(0, slash + 1);
+    if (base.size() > 4) base.resize(base.size() - 4);
     DictationRecord record(settings_.currentFiles(), base);
     const std::string name = record.name();
     data.insert(QStringLiteral("xesam:title"), QString::fromStdString(name.empty() ? base : name));
@@ -124,6 +129,7 @@ void MprisService::play() {
 }
 
 void MprisService::pause() {
+    pausedHere_ = dialog_.hasDictation();
     dialog_.stop();
     announceChanges();
 }
@@ -131,6 +137,7 @@ void MprisService::pause() {
 void MprisService::playPause() { dialog_.isPlaying() ? pause() : play(); }
 
 void MprisService::stop() {
+    pausedHere_ = false;
     dialog_.stop();
     dialog_.goToStart();
     announceChanges();
@@ -165,7 +172,10 @@ void MprisService::announceChanges() {
     const double now = rate();
     if (now != lastRate_) changed.insert(QStringLiteral("Rate"), lastRate_ = now);
     const QVariantMap data = metadata();
-    if (data != lastMetadata_) changed.insert(QStringLiteral("Metadata"), lastMetadata_ = data);
+    if (data != lastMetadata_) {
+        changed.insert(QStringLiteral("Metadata"), lastMetadata_ = data);
+        pausedHere_ = false;
+    }
     if (!changed.isEmpty()) announce(QString::fromLatin1(kPlayerInterface), changed);
 
     // Where the position should be by now if nothing jumped.

@@ -70,6 +70,8 @@ private:
     QVariantMap lastMetadata_;
     qlonglong lastPosition_ = 0;
     qint64 lastPollMs_ = 0;
+    // A pause at the very start still reads as Paused, not Stopped.
+    bool pausedHere_ = false;
 };
 
 // org.mpris.MediaPlayer2: the application.
