@@ -269,6 +269,30 @@ TEST_F(DesktopControlsTest, CommandsReachTheRunningWindow) {
     EXPECT_EQ(window_->state(), QProcess::Running);
 }
 
+TEST_F(DesktopControlsTest, PortalBindsTheHotKeysAndItsShortcutPlays) {
+    if (std::system("/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-dbus or python3-gi is missing (scripts/install-deps installs them)";
+    QProcess portal;
+    portal.setProcessEnvironment(environment());
+    portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const std::string bound = temp.file("bound.txt");
+    portal.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(TYPIX_SOURCE_DIR "/tests/ui/fake_portal.py"),
+                  QString::fromStdString(bound), QStringLiteral("play-normal")});
+    QByteArray said;
+    ASSERT_TRUE(waitFor([&] { return (said += portal.readAllStandardOutput()).contains("ready"); }, 10000))
+        << said.toStdString();
+    startWindow();
+    // Without an X11 display the hot keys go through the portal: all eight,
+    // with their keys proposed, and a press of one plays.
+    EXPECT_TRUE(statusBecomes("Playing"));
+    EXPECT_EQ(typix::apptest::readBytes(bound),
+              "seek-back F7\nseek-ahead F8\nplay-normal F9\nplay-slow F10\nplay-fast F11\n"
+              "stop F12\nrestore F5\nminimize F6\n");
+    portal.kill();
+    portal.waitForFinished(5000);
+}
+
 }  // namespace
 
 #include "DesktopControlsTest.moc"
