@@ -55,7 +55,7 @@ const QStringList& remoteCommandNames() {
 QString remoteCommandHelp() {
     QString text;
     for (const Command& c : kCommands)
-        text += QStringLiteral("  %1%2\n").arg(QLatin1String(c.name), -8).arg(QLatin1String(c.help));
+        text += QStringLiteral("                    %1%2\n").arg(QLatin1String(c.name), -8).arg(QLatin1String(c.help));
     return text;
 }
 
