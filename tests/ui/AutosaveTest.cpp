@@ -51,13 +51,13 @@ TEST_F(AutosaveTest, SavesWhileModifiedAndOnlyThen) {
 TEST_F(AutosaveTest, APauseInTypingSavesWithoutWaitingForTheInterval) {
     QPlainTextEdit pad;
     int saves = 0;
-    Autosave autosave(&pad, [&] { ++saves; }, 60000, 150);
+    Autosave autosave(&pad, [&] { ++saves; }, 60000, 1000);
     for (int i = 0; i < 8; ++i) {  // steady typing: each key restarts the pause clock
         type(&pad, "k");
-        waitFor([] { return false; }, 40);
+        waitFor([] { return false; }, 30);
     }
     EXPECT_EQ(saves, 0);
-    EXPECT_TRUE(waitFor([&] { return saves == 1; }, 2000));
+    EXPECT_TRUE(waitFor([&] { return saves == 1; }, 4000));
     waitFor([] { return false; }, 300);
     EXPECT_EQ(saves, 1);
     EXPECT_FALSE(autosave.pending());
@@ -69,7 +69,7 @@ TEST_F(AutosaveTest, TypingWithoutAPauseIsStillSavedEveryInterval) {
     Autosave autosave(&pad, [&] { ++saves; }, 200, 60000);
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 700) {
+    while (clock.elapsed() < 1000) {
         type(&pad, "k");
         waitFor([] { return false; }, 30);
     }
