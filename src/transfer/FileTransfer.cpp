@@ -145,12 +145,13 @@ struct FileTransfer::TlsHooks {
         transfer->encrypted_ = true;
         return CURLE_OK;
     }
-    // Keeps the server's last reply line, for messages that quote it.
+    // Keeps the server's last refusal (4xx or 5xx), for messages that quote it.
     static int debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
         if (type != CURLINFO_HEADER_IN) return 0;
         std::string line(data, size);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (!line.empty()) static_cast<FileTransfer*>(self)->lastReply_ = line;
+        // Only refusals: the QUIT that follows one must not hide it.
+    if (line.size() > 3 && (line[0] == '4' || line[0] == '5')) static_cast<FileTransfer*>(self)->lastReply_ = line;
         return 0;
     }
 };
