@@ -93,7 +93,9 @@ std::string copyIntoFolder(const std::string& source, const std::string& folder,
 
 std::string resolvedFolder(const std::string& folder) {
     std::error_code error;
-    std::filesystem::path path = std::filesystem::canonical(folder, error);
+    if (folder.empty()) return {};
+    // A folder that does not exist yet is compared by its normalised name.
+    std::filesystem::path path = std::filesystem::weakly_canonical(folder, error);
     if (error) return {};
     std::string text = path.string();
     if (text.empty() || text.back() != '/') text += '/';

@@ -35,8 +35,8 @@ std::string copyIntoFolder(const std::string& source, const std::string& folder,
                            const std::string& name,
                            ExistingName existing = ExistingName::TakeFreeName);
 
-// The folder as the file system resolves it (symbolic links and "..", a
-// trailing '/'), "" when it does not exist.
+// The folder as the file system resolves it (symbolic links and ".." of the
+// part that exists), ending with '/'; "" for an empty setting.
 std::string resolvedFolder(const std::string& folder);
 
 }  // namespace typix

@@ -161,6 +161,15 @@ TEST_F(PureFtpTest, DotsInsideANameAreFetched) {
     EXPECT_TRUE(exists(data.current() + "dct00012-00010.dat"));
 }
 
+TEST_F(PureFtpTest, BlanksAroundThePasswordAreKept) {
+    makePackage(host() + "d.dct", "--channels 0 --number 12");
+    set("ftppassword", " pass word ");
+    SERVE_OR_SKIP({.password = " pass word "});
+    PassReport report = checkNow();
+    EXPECT_EQ(report.ftpError, "");
+    EXPECT_EQ(report.fetched, std::vector<std::string>{"d.dct"});
+}
+
 std::string opensslFingerprint(const std::string& certificate) {
     FILE* pipe = popen(("openssl x509 -noout -fingerprint -sha256 -in '" + certificate + "'").c_str(), "r");
     char line[256] = {};
