@@ -114,6 +114,13 @@ public:
     void setSmtpPassword(const std::string& v) { writeText("smtppassword", v); }
     std::string smtpFrom() const { return readText("smtpfrom"); }
     void setSmtpFrom(const std::string& v) { writeText("smtpfrom", v); }
+    // A CA bundle that verifies the SMTP server (a company's own CA); "" uses
+    // the system's.
+    std::string smtpCaFile() const { return readText("smtpcafile"); }
+    // The SHA-256 fingerprint of an FTP server certificate the typist chose
+    // to trust although it cannot be verified; "" for none.
+    std::string ftpCertSha256() const { return readText("ftpcertsha256"); }
+    void setFtpCertSha256(const std::string& v) { writeText("ftpcertsha256", v); }
 
 private:
     LDatFile file() const { return LDatFile(paths_.settingsFile, kSettingsFileMode); }

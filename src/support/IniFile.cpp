@@ -285,6 +285,10 @@ std::optional<std::string> iniRead(const std::string& path, const std::string& s
     const Place place = locate(lines, trim(section), trim(key));
     if (place.keyLine < 0) return std::nullopt;
     std::string value(valueOf(lines[static_cast<size_t>(place.keyLine)]));
+    // One pair of surrounding double quotes is taken off: that is how a value
+    // keeps blanks at its ends.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
     if (value.size() > kIniValueMax) value.resize(kIniValueMax);
     return value;
 }
@@ -298,7 +302,13 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
     IniText text;
     if (!loadForChange(path, text)) return false;
     const Place place = locate(text.views(), trim(section), cleanKey);
-    const std::string clean = oneLine(value);
+    std::string clean = oneLine(value);
+    // Blanks at the ends of a value (a password " x ") or a value that is
+    // itself quoted survive only inside quotes, which the reader takes off.
+    const bool needsQuotes =
+        !clean.empty() && (isBlank(clean.front()) || isBlank(clean.back()) ||
+                           (clean.size() >= 2 && clean.front() == '"' && clean.back() == '"'));
+    if (needsQuotes) clean = "\"" + clean + "\"";
     if (place.keyLine >= 0) {
         // Only the value changes; the key's spelling and spacing stay.
         Line& line = text.lines[static_cast<size_t>(place.keyLine)];

@@ -1,6 +1,10 @@
 #include "transfer/BGLoad.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +17,7 @@
 #include "transfer/AudioSteps.h"
 #include "transfer/DropFiles.h"
 #include "transfer/IncomingLock.h"
+#include "transfer/KeptSources.h"
 #include "transfer/PackageFormat.h"
 
 namespace typix {
@@ -48,6 +53,22 @@ PassReport::Import waveReport(const std::string& name, const std::string& base,
 }  // namespace
 
 int64_t systemClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+std::string ownFolderNamed(const TransferFolders& folders, const std::string& setting) {
+    const std::string folder = resolvedFolder(stripFolderSetting(setting));
+    if (folder.empty()) return {};
+    const size_t slash = folders.settingsFile.rfind('/');
+    const std::string data =
+        slash == std::string::npos ? std::string() : folders.settingsFile.substr(0, slash + 1);
+    const std::pair<const char*, const std::string*> own[] = {
+        {"Incoming Files", &folders.incoming}, {"Current Files", &folders.current},
+        {"Done Files", &folders.done},         {"Status", &folders.status},
+        {"data folder", &data}};
+    for (const auto& [name, path] : own) {
+        if (!path->empty() && resolvedFolder(*path) == folder) return name;
+    }
+    return {};
+}
 
 // The import's view of this thread: its stop test, its progress and the path
 // of the open dictation under the LThread lock.
@@ -88,6 +109,34 @@ LLockObject& BGLoad::incomingLock() { return typix::incomingLock(); }
 void BGLoad::SetFileInUse(const std::string& path) {
     LLock guard(lock());
     fileInUse_ = path;
+}
+
+void BGLoad::notice(const std::string& text) {
+    report_.notices.push_back(text);
+    for (const std::string& said : saidNotices_) {
+        if (said == text) return;
+    }
+    saidNotices_.push_back(text);
+    {
+        LLock guard(lock());
+        pendingNotices_.push_back(text);
+    }
+    postNotify();
+}
+
+std::vector<std::string> BGLoad::TakeNotices() {
+    LLock guard(lock());
+    std::vector<std::string> out;
+    out.swap(pendingNotices_);
+    return out;
+}
+
+bool BGLoad::refusesOwnFolder(const std::string& setting, const char* channel) {
+    const std::string own = ownFolderNamed(folders_, setting);
+    if (own.empty()) return false;
+    notice(std::string("The ") + channel + " setting names the program's own " + own +
+           " folder, so it is not scanned. Choose another folder in Settings.");
+    return true;
 }
 
 bool BGLoad::stopNow() { return externalStop_.load() || stopRequested(); }
@@ -196,6 +245,7 @@ bool BGLoad::ShouldDropBadFile(const std::string& name) {
 void BGLoad::ScanDropFolder(const std::string& setting, float base) {
     const std::string folder = stripFolderSetting(setting);
     if (folder.empty()) return;  // an unset folder is not scanned at all
+    if (refusesOwnFolder(setting, base < 0.42f ? "LAN folder" : "e-mail attachment folder")) return;
     float weight = 0.5f;
     for (FolderIterator it(folder + "/*.dct"); it.valid() && !stopNow(); it.next()) {
         if (it.isDirectory()) continue;
@@ -206,15 +256,35 @@ void BGLoad::ScanDropFolder(const std::string& setting, float base) {
             report_.skipped.push_back(name);
             continue;
         }
-        const std::string source = folder + "/" + name;
-        if (IsCompletePackage(source)) {
-            if (copyIntoFolder(source, folders_.incoming, name)) {
-                std::remove(source.c_str());
-                report_.fetched.push_back(name);
-            }
-        } else if (ShouldDropBadFile(source)) {
-            std::remove(source.c_str());
-        }
+        takeFromFolder(folder, name);
+    }
+}
+
+void BGLoad::takeFromFolder(const std::string& folder, const std::string& name) {
+    const std::string source = folder + "/" + name;
+    struct stat info;
+    if (::stat(source.c_str(), &info) != 0) return;
+    KeptSources kept(KeptSources::pathBeside(folders_.settingsFile));
+    const int64_t size = info.st_size, time = info.st_mtime;
+    if (kept.isRemembered(source)) {
+        if (kept.isUnchanged(source, size, time)) return;  // taken before, could not be deleted
+        kept.forget(source);
+    }
+    if (!IsCompletePackage(source)) {
+        if (ShouldDropBadFile(source)) std::remove(source.c_str());
+        return;
+    }
+    const std::string placed = copyIntoFolder(source, folders_.incoming, name);
+    if (placed.empty()) {
+        report_.failures.push_back(source + ": cannot be copied into Incoming Files");
+        return;
+    }
+    report_.fetched.push_back(name);
+    if (placed != name) report_.renamed.push_back(name + " as " + placed);
+    if (std::remove(source.c_str()) != 0) {
+        kept.remember(source, size, time);
+        notice("The package " + source + " could not be deleted (" + std::strerror(errno) +
+               "); it was imported once and is skipped while it is unchanged.");
     }
 }
 
@@ -253,6 +323,17 @@ AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float s
         });
     if (outcome == AudioOutcome::Ok) newDictation_.store(true);
     return outcome;
+}
+
+void BGLoad::importArrival(const std::string& name) {
+    LLock guard(incomingLock());
+    const std::string path = folders_.incoming + name;
+    ImportResult result = ImportPackage(path, progress_.load(), 0.0f);
+    report_.imports.push_back({name, result.status, false, result.base, result.reason});
+    if (stopNow()) return;
+    if (result.removesPackage()) std::remove(path.c_str());
+    // The list shows each dictation as soon as it is in, not after the check.
+    if (result.taken()) postNotify();
 }
 
 void BGLoad::ImportIncoming() {

@@ -39,6 +39,13 @@ struct TransferFolders {
     std::string settingsFile;  // settings.ini
 };
 
+// The name of the program's own folder ("Incoming Files", "Current Files",
+// "Done Files", "Status" or "data folder") that the folder setting names or
+// resolves to, "" when it is none of them.  Such a folder is never a LAN or
+// e-mail source: the scan would take packages out of Incoming Files, and the
+// status publication would delete every status file.
+std::string ownFolderNamed(const TransferFolders& folders, const std::string& setting);
+
 // Seconds since 1970; replaceable so that tests can move time.
 using TransferClock = std::function<int64_t()>;
 int64_t systemClockSeconds();
@@ -57,7 +64,13 @@ struct PassReport {
     std::vector<std::string> fetched;    // package names taken from FTP or a folder
     std::vector<std::string> skipped;    // names refused as not plain
     std::vector<std::string> published;  // status files uploaded
+    std::vector<std::string> renamed;    // "NAME as FREE NAME": arrivals that met a waiting file
+    std::vector<std::string> failures;   // one line per file a channel could not take
+    std::vector<std::string> notices;    // what the typist is told (status line)
     std::vector<Import> imports;
+    // True when a channel failed: the FTP check ended early, or a file could
+    // not be taken.
+    bool channelFailed() const { return !ftpError.empty() || !failures.empty(); }
 };
 
 class BGLoad : public LThreadNotifyProgress {
@@ -96,6 +109,11 @@ public:
     bool ShouldDropBadFile(const std::string& name);
     void SetProgress(float value);
 
+    // Messages for the status line since the last call: a source that could
+    // not be deleted, an FTP certificate problem, a refused folder.  Each
+    // distinct message is given once per run.  Interface thread.
+    std::vector<std::string> TakeNotices();
+
     // Counts posts of the notify message (tests of the progress throttle).
     int notifyCount() const { return notifyCount_.load(); }
     // A stop request made from outside the thread, for runPass() callers.
@@ -119,6 +137,11 @@ private:
     // `base` receives the name used.
     AudioOutcome importOneWave(const std::string& path, float start, float span,
                                std::string& base);
+    void notice(const std::string& text);
+    bool refusesOwnFolder(const std::string& setting, const char* channel);
+    void takeFromFolder(const std::string& folder, const std::string& name);
+    void fetchOne(FileTransfer& ftp, const std::string& name, const std::string& where);
+    void importArrival(const std::string& name);
 
     TransferFolders folders_;
     TransferClock clock_;
@@ -132,6 +155,8 @@ private:
     std::atomic<int> notifyCount_{0};
     std::atomic<bool> externalStop_{false};
     PassReport report_;  // worker side only
+    std::vector<std::string> pendingNotices_;  // guarded by lock()
+    std::vector<std::string> saidNotices_;     // worker side only
 };
 
 // The one BGLoad of the program.  Its folders are set by the start-up code

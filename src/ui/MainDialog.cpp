@@ -306,6 +306,13 @@ void MainDialog::progressAndRefresh() {
     float fraction = workers_.loader->progress();
     progress_->setValue(fraction == 0.0f ? 0 : int(fraction * 100));
     if (workers_.loader->TakeNewDictation()) rebuildList();
+    // What the loader has to tell (a source it could not delete, an FTP
+    // certificate problem) stands in the status line for a while.
+    for (const std::string& text : workers_.loader->TakeNotices()) {
+        statusLine_->setText(QString::fromStdString(text));
+        statusLine_->setToolTip(QString::fromStdString(text));
+        noticeTimer_.start(20000);
+    }
 }
 
 void MainDialog::connectLoader() {

@@ -93,6 +93,15 @@ TEST_F(IniFileTest, FirstWriteCreatesFileWithLfLines) {
     EXPECT_EQ(readBytes(path), "[file]\nstatus=Received\nname=A. Sender\n");
 }
 
+TEST_F(IniFileTest, BlanksAtTheEndsOfAValueSurviveInQuotes) {
+    for (const char* value : {" secret ", "\tlead", "trail ", "\"quoted\"", "in side", ""}) {
+        ASSERT_TRUE(iniWrite(path, "settings", "ftppassword", value));
+        EXPECT_EQ(iniRead(path, "settings", "ftppassword"), value) << value;
+    }
+    writeBytes(path, "[settings]\nftpserver=\"ftp.example.org\"\n");
+    EXPECT_EQ(iniRead(path, "settings", "ftpserver"), "ftp.example.org");
+}
+
 TEST_F(IniFileTest, LineBreaksInValuesCannotForgeKeys) {
     ASSERT_TRUE(iniWrite(path, "file", "address", "1 Road\r\nTown\n[settings]\nftpserver=evil"));
     EXPECT_EQ(iniRead(path, "file", "address"), "1 Road Town [settings] ftpserver=evil");

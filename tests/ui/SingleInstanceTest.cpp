@@ -167,10 +167,12 @@ private:
 TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
     QProcess* first = startFirst();
     writeBytes(temp.file("my dictation.note"), "new audio");
-    writeBytes(incoming + "my dictation.note", "stale copy");
-    // An unquoted path with a blank arrives as two arguments and is joined.
+    writeBytes(incoming + "my dictation.note", "waiting copy");
+    // An unquoted path with a blank arrives as two arguments and is joined;
+    // it lands beside the waiting file of that name, which stays.
     EXPECT_EQ(runToEnd({QString::fromStdString(temp.folder() + "my"), "dictation.note"}), 0);
-    EXPECT_TRUE(incomingHolds("my dictation.note", "new audio"));
+    EXPECT_TRUE(incomingHolds("my dictation (2).note", "new audio"));
+    EXPECT_TRUE(incomingHolds("my dictation.note", "waiting copy"));
 
     // A relative path means the second start's own folder.
     writeBytes(temp.file("relative.note"), "package");
