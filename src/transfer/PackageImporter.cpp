@@ -1,9 +1,12 @@
 #include "transfer/PackageImporter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "store/DictationNames.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/AudioSteps.h"
@@ -29,7 +32,7 @@ ImportResult result(ImportStatus status, const std::string& base, std::string re
 }
 
 bool writeRecord(const std::string& path, const PackageHeader& header) {
-    LDatFile record(path);
+    LDatFile record(path, kPrivateFileMode);
     bool ok = record.writeInt(kRecordSection, "senderid", header.senderId);
     ok = ok && record.writeInt(kRecordSection, "number", header.number);
     ok = ok && record.writeText(kRecordSection, "status", "Received");
@@ -45,7 +48,7 @@ bool writeRecord(const std::string& path, const PackageHeader& header) {
 bool writeTyping(const std::string& path, const std::string& text) {
     std::string temp = path + ".part";
     LWriteFile file;
-    bool ok = file.create(temp) &&
+    bool ok = file.create(temp, kPrivateFileMode) && ::fchmod(file.fd(), kPrivateFileMode) == 0 &&
               file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
               file.flush();
     file.close();
