@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "store/DictationNames.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/AudioSteps.h"
@@ -69,7 +70,7 @@ bool writeRecord(const std::string& path, const PackageHeader& header) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return writeNewRecord(path, header);
     // An existing record is updated key by key: keys it has beyond these stay.
-    LDatFile record(path);
+    LDatFile record(path, kPrivateFileMode);
     bool ok = record.writeInt(kRecordSection, "senderid", header.senderId);
     ok = ok && record.writeInt(kRecordSection, "number", header.number);
     ok = ok && record.writeText(kRecordSection, "status", "Received");
@@ -85,7 +86,7 @@ bool writeRecord(const std::string& path, const PackageHeader& header) {
 bool writeTyping(const std::string& path, const std::string& text) {
     std::string temp = path + ".part";
     LWriteFile file;
-    bool ok = file.create(temp) &&
+    bool ok = file.create(temp, kPrivateFileMode) && ::fchmod(file.fd(), kPrivateFileMode) == 0 &&
               file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
               file.flush();
     file.close();
