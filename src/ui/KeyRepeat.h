@@ -50,7 +50,10 @@ public:
     // The pending releases that became final by `now`, oldest first.  A
     // press of another key (`pressing`) ends every other pending release at
     // once: a repeat's press always follows its own release directly.
+    // kNoKey: no press, only the gap counts; kFreshPress: a press that can
+    // repeat nothing (its modifiers changed), which ends every pending release.
     static constexpr int kNoKey = -1;
+    static constexpr int kFreshPress = -2;
     std::vector<FinalRelease> expire(int64_t nowMs, int pressing = kNoKey);
     // When the oldest pending release becomes final, if any is pending.
     std::optional<int64_t> nextExpiry() const;

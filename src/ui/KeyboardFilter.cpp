@@ -125,7 +125,11 @@ bool KeyboardFilter::handle(int key, Qt::KeyboardModifiers mods, bool down, bool
     int id = keyId(key, c.keypad);
     int64_t now = clock_();
     if (down) {
-        finishReleases(id);
+        // A repeat keeps the modifiers of its press; Ctrl+Return right after
+        // Return is a press of its own.
+        auto last = contexts_.find(id);
+        bool modifiersChanged = last != contexts_.end() && last->second.control != c.control;
+        finishReleases(modifiersChanged ? KeyRepeat::kFreshPress : id);
         bool repeated = repeats_.press(id, now) || repeat;
         contexts_[id] = c;
         KeyRule rule = keyDownRule(key, c);

@@ -109,10 +109,10 @@ TEST_F(DbEditFixture, ValueAtXFollowsIntegerFormula) {
 bool textFits(QLineEdit* field) {
     field->setCursorPosition(int(field->text().size()));
     field->grab();
-    int end = field->cursorRect().center().x();
+    int end = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     field->setCursorPosition(0);
     field->grab();
-    int start = field->cursorRect().center().x();
+    int start = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     int wide = field->fontMetrics().horizontalAdvance(field->text());
     return start >= 0 && end - start >= wide - 1;
 }
