@@ -10,8 +10,10 @@
 #include <unistd.h>
 
 #include "MainWindowFixture.h"
+#include "ui/CommandIds.h"
 #include "ui/DetectableAutoRepeat.h"
 #include "ui/HotKeys.h"
+#include "ui/KeyHints.h"
 #include "ui/TypistControls.h"
 
 using namespace typix;
@@ -125,6 +127,8 @@ TEST_F(HotKeysChild, GrabbedKeys) {
     MainDialog& d = open();
     ASSERT_TRUE(HotKeys::hotKeysAvailable());
     ASSERT_TRUE(TypistControls::of(d)->hotKeys().registered());
+    EXPECT_EQ(d.control(cmd::kRewind)->toolTip(), rewindTip(KeyMode::HotKeys))
+        << "the tip tells that F7 jumps";
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("F9")}));
     ASSERT_TRUE(waitFor([&] { return d.isPlaying(); }, 5000)) << "F9 plays";
     EXPECT_EQ(d.speed(), 100);
@@ -143,6 +147,7 @@ TEST_F(HotKeysChild, WindowKeys) {
     addDictation("a", 1, 20.0);
     MainDialog& d = open();
     EXPECT_FALSE(TypistControls::of(d)->hotKeys().registered());
+    EXPECT_EQ(d.control(cmd::kRewind)->toolTip(), rewindTip(KeyMode::WindowKeys));
     d.show();
     d.activateWindow();
     ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &d; }, 5000));
