@@ -3,8 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "app/Settings.h"
+#include "support/FreeName.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/AudioSteps.h"
@@ -21,10 +24,9 @@ constexpr int32_t kLanScanSeconds = 7;
 constexpr int32_t kEmailScanSeconds = 20;
 constexpr float kProgressStep = 0.04f;
 
-PassReport::Import waveReport(const std::string& name, AudioOutcome outcome) {
-    PassReport::Import line{name, ImportStatus::Delivered, true, "", ""};
-    size_t dot = name.rfind('.');
-    line.base = name.substr(0, dot);
+PassReport::Import waveReport(const std::string& name, const std::string& base,
+                              AudioOutcome outcome) {
+    PassReport::Import line{name, ImportStatus::Delivered, true, base, ""};
     switch (outcome) {
         case AudioOutcome::Ok: break;
         case AudioOutcome::Undecodable:
@@ -224,14 +226,25 @@ ImportResult BGLoad::ImportPackage(const std::string& path, float start, float s
 }
 
 bool BGLoad::ImportWave(const std::string& path, float start, float span) {
-    return importOneWave(path, start, span) == AudioOutcome::Ok;
+    std::string base;
+    return importOneWave(path, start, span, base) == AudioOutcome::Ok;
 }
 
-AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float span) {
+AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float span,
+                                   std::string& base) {
     size_t slash = path.rfind('/');
-    std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    size_t dot = base.rfind('.');
-    if (dot != std::string::npos) base.resize(dot);
+    const std::string stem =
+        splitExtension(path.substr(slash == std::string::npos ? 0 : slash + 1)).first;
+    // A hand-loaded wave never replaces a dictation of the same name (the
+    // open one included): any file of the triple makes the name taken, so
+    // the arrival never inherits another dictation's record or typing.
+    base = freeName(stem, "", [this](const std::string& name) {
+        std::error_code error;
+        for (const char* extension : {".wav", ".dat", ".txt"})
+            if (std::filesystem::exists(folders_.current + name + extension, error)) return true;
+        return false;
+    });
+    if (base.empty()) return AudioOutcome::OutputFailed;
     const std::string target = folders_.current + base + ".wav";
     AudioOutcome outcome = convertWave(
         path, target, false, [this] { return stopNow(); },
@@ -257,9 +270,10 @@ void BGLoad::ImportIncoming() {
     for (FolderIterator it(folders_.incoming + "*.wav"); it.valid() && !stopNow(); it.next()) {
         if (it.isDirectory()) continue;
         const std::string path = it.path();
+        std::string base;
         AudioOutcome outcome =
-            importOneWave(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight);
-        report_.imports.push_back(waveReport(it.name(), outcome));
+            importOneWave(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight, base);
+        report_.imports.push_back(waveReport(it.name(), base, outcome));
         if (stopNow()) break;
         // A wave that could not be written out stays for the next pass.
         if (outcome != AudioOutcome::OutputFailed) std::remove(path.c_str());

@@ -114,7 +114,11 @@ private:
     bool openFtp(FileTransfer& ftp);
     void fetchPackages(FileTransfer& ftp, float& weight);
     void publishStatusFiles(FileTransfer& ftp, float& weight);
-    AudioOutcome importOneWave(const std::string& path, float start, float span);
+    // Imports under the file's own base name, or the first free "base (2)",
+    // "base (3)", ... when a dictation of that name is in Current Files;
+    // `base` receives the name used.
+    AudioOutcome importOneWave(const std::string& path, float start, float span,
+                               std::string& base);
 
     TransferFolders folders_;
     TransferClock clock_;

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "app/Settings.h"
 #include "sound/TimeUnits.h"
 #include "store/DictationDisplay.h"
@@ -25,6 +27,7 @@
 #include "ui/Autosave.h"
 #include "ui/ButtonImages.h"
 #include "ui/CommandIds.h"
+#include "ui/FilesListBox.h"
 #include "ui/KeyHints.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
@@ -198,24 +201,17 @@ void MainDialog::rebuildList() {
         QSignalBlocker quiet(list_);
         list_->clear();
         for (const QueueEntry& entry : queue) {
-            auto* item = new QListWidgetItem(QString::fromStdString(entry.text), list_);
+            QListWidgetItem* item = FilesListBox::addEntry(list_, entry.text, entry.base);
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
     if (workers_.status) workers_.status->start(ThreadPriority::Idle);
     if (hasDictation()) {
-        QString base = QString::fromStdString(
-            current_.substr(settings_.currentFiles().size(),
-                            current_.size() - settings_.currentFiles().size() - 4));
+        // The highlight returns to exactly the open dictation: "smith" is not
+        // "Smith", and "Tape 1" is not "Tape 12".
+        const std::string base = currentBase();
         QSignalBlocker quiet(list_);
-        list_->setCurrentRow(-1);
-        // The whole base name up to the ':' must match: "Tape 1" is not "Tape 12".
-        for (int row = 0; row < list_->count(); ++row) {
-            if (list_->item(row)->text().startsWith(base + QLatin1Char(':'), Qt::CaseInsensitive)) {
-                list_->setCurrentRow(row);
-                break;
-            }
-        }
+        list_->setCurrentRow(FilesListBox::rowOf(list_, base));
     } else {
         {
             QSignalBlocker quiet(list_);
@@ -229,7 +225,7 @@ void MainDialog::rebuildList() {
 void MainDialog::loadSelected() {
     saveTyping();
     QListWidgetItem* item = list_->currentItem();
-    std::string base = item ? baseFromEntryText(item->text().left(259).toStdString()) : "";
+    std::string base = FilesListBox::baseOf(item);
     std::string path = base.empty() ? "" : audioPath(settings_.currentFiles(), base);
     if (path != current_) {
         stop();
@@ -243,6 +239,10 @@ void MainDialog::loadSelected() {
         clearRecord();
     enableForDictation();
     update();
+}
+
+std::string MainDialog::currentBase() const {
+    return basePath().substr(std::min(basePath().size(), settings_.currentFiles().size()));
 }
 
 std::string MainDialog::basePath() const {

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QtEndian>
+
+#include "app/RuntimeFolder.h"
 
 namespace typix {
 
@@ -14,11 +17,10 @@ constexpr quint32 kLongestPath = 64 * 1024;
 constexpr quint32 kCloseRequest = 0xFFFFFFFFu;
 constexpr char kAcknowledge = 'k';
 
-QByteArray encodeRequest(const QString& path) {
-    const QByteArray utf8 = path.toUtf8();
+QByteArray encodeRequest(const std::string& path) {
     QByteArray message(4, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), message.data());
-    return message + utf8;
+    qToBigEndian<quint32>(static_cast<quint32>(path.size()), message.data());
+    return message + QByteArray(path.data(), qsizetype(path.size()));
 }
 
 }  // namespace
@@ -31,10 +33,11 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent), server_(new Q
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName() {
-    return QStringLiteral("korvel-typix-%1").arg(static_cast<qulonglong>(::getuid()));
+    const QString name = QStringLiteral("korvel-typix-%1").arg(static_cast<qulonglong>(::getuid()));
+    return QFile::decodeName(QByteArray::fromStdString(runtimeFolder())) + name;
 }
 
-bool SingleInstance::handOver(const QString& path, int timeoutMs) {
+bool SingleInstance::handOver(const std::string& path, int timeoutMs) {
     return send(encodeRequest(path), timeoutMs);
 }
 
@@ -94,7 +97,7 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     }
     if (socket->bytesAvailable() < 4 + static_cast<qint64>(length)) return;
     socket->read(4);
-    const QString path = QString::fromUtf8(socket->read(length));
+    const QByteArray path = socket->read(length);
     socket->write(&kAcknowledge, 1);
     socket->flush();
     emit requested(path);

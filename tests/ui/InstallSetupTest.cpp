@@ -46,6 +46,8 @@ protected:
         env.insert("XDG_DATA_HOME", QString::fromStdString(home_ + ".local/share"));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(home_ + ".config"));
         env.insert("TMPDIR", QString::fromStdString(tmp_.folder() + "tmp"));
+        // The installer asks a running program to close: only the test's own.
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tmp_.folder() + "tmp"));
         env.insert("TYPIX_UDEV_RULES_DIR", QString::fromStdString(tmp_.folder() + "rules.d"));
         env.insert("TYPIX_ASSUME_YES", "1");
         env.insert("TYPIX_NO_LAUNCH", "1");

@@ -150,7 +150,10 @@ struct MainWindowFixture : ::testing::Test {
 
     MainDialog& open() {
         MainDialog::Prompts prompts;
-        prompts.warn = [this](const QString& title, const QString&) { warnings.push_back(title.toStdString()); };
+        prompts.warn = [this](const QString& title, const QString& text) {
+            warnings.push_back(title.toStdString());
+            warningTexts.push_back(text.toStdString());
+        };
         prompts.askYesNo = [this](const QString&, const QString&) { return answerYes; };
         prompts.openFile = [this](const QString&, const QString&) { return chosenFile; };
         dialog = std::make_unique<MainDialog>(
@@ -181,7 +184,8 @@ struct MainWindowFixture : ::testing::Test {
     std::unique_ptr<MainDialog> dialog;
     std::vector<StageCall> stages;
     int playerStarts = 0;
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings;      // titles
+    std::vector<std::string> warningTexts;  // the texts, in the same order
     bool answerYes = true;
     QString chosenFile;
 };
