@@ -28,6 +28,7 @@
 #include "ui/ButtonImages.h"
 #include "ui/CommandIds.h"
 #include "ui/FilesListBox.h"
+#include "ui/KeyHints.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
 #include "ui/LogoWin.h"
@@ -39,11 +40,12 @@ namespace typix {
 
 namespace {
 
-// Short notices shown in the status line, one every five seconds.
+// Short notices shown in the status line, one every five seconds.  The empty
+// one tells how to scan with the keys in force (KeyHints).
 const char* const kNotices[] = {
     "Korvel Typix - transcription made comfortable",
-    "Hold F7 or F8 to hear the dictation rewind or fast-forward",
-    "F9 plays, F10 plays slowly, F11 plays fast, Escape stops",
+    nullptr,
+    "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops",
     "Your typing is saved whenever you move to another dictation",
     "Dispatch (Ctrl+D) sends your typing back to the author",
     "Done files can be recovered for about ten days (Ctrl+O)",
@@ -152,7 +154,8 @@ void MainDialog::nextStatusNotice() {
     // The loader notifies only when its progress moves noticeably, so a small
     // arrival would wait for the next big one; look for arrivals here as well.
     progressAndRefresh();
-    statusLine_->setText(QString::fromLatin1(kNotices[noticeIndex_]));
+    const char* notice = kNotices[noticeIndex_];
+    statusLine_->setText(notice ? QString::fromLatin1(notice) : scanNotice(keyModeOf(*this)));
     noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
     noticeTimer_.start(5000);
 }
