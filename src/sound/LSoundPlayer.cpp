@@ -201,6 +201,7 @@ bool LSoundPlayer::feedStep(bool* idle) {
     }
     if (source_->getPosition() < source_->getLength()) {
         fillHeader(header);
+        if (source_->getPosition() >= source_->getLength()) output_->endOfStream();
     } else if (allHeadersDone()) {
         postPending(kEndOfPlay);
         feedingEnded_ = true;

@@ -5,7 +5,7 @@
 // What "played" means is decided from the frames handed over, the device's
 // state and its delay together, because sound servers do not report the end
 // the way a card does:
-//  - running: played = handed over - delay;
+//  - running with more to hand over: played = handed over - delay;
 //  - underrun (XRUN) with more to hand over: the device ran dry, so all it
 //    was given has played; it is restarted and refilled;
 //  - underrun or running with nothing left to hand over (PulseAudio reports
@@ -18,6 +18,12 @@
 //    or cycles (PipeWire) cannot hold play open;
 //  - disconnected, or an error that recovery cannot mend (a server that
 //    died): the stream has failed and completes nothing more.
+// At the end of the stream the ring is closed with 100 ms of silence: a
+// server that plays in fixed quanta (PipeWire's pulse server, 1024 frames)
+// drops a last partial quantum when the stream runs dry, which a blocking
+// drain would avoid at the cost of Stop no longer dropping at once.  The
+// silence is no owner's block; the delay it adds is taken off before the
+// real audio's end is judged.
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
@@ -37,9 +43,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Slack after the announced end of the tail before it counts as played: a
-// server's own clock runs a little behind the wall clock.
-constexpr std::chrono::milliseconds kTailSlack{40};
+// Slack after the announced end of the tail before it counts as played (and
+// the stream may be reset): a server's own delay leaves out what its graph
+// holds in flight (PipeWire's pulse server ends one quantum, about 23 ms,
+// early), and its clock runs a little behind the wall clock.  Short enough
+// that play still ends within about 0.2 s after the audio was heard.
+constexpr std::chrono::milliseconds kTailSlack{120};
 
 class AlsaOutput : public OutputStream {
 public:
@@ -85,11 +94,17 @@ public:
         for (Entry& entry : queue_) entry.block->done = true;
         queue_.clear();
         queuedEnd_ = handed_ = played_ = 0;
+        padding_ = paddingHanded_ = 0;
         tailDeadline_.reset();
         clock_.stop();
     }
 
     int64_t framesHandedOver() const override { return handed_; }
+    void endOfStream() override {
+        if (clockless_ || padding_ > 0) return;
+        padding_ = format_.rate / 10;
+        pump();
+    }
     bool failed() const override { return failed_; }
     void setGain(int32_t gainQ24) override { gain_ = gainQ24; }
 
@@ -152,11 +167,32 @@ private:
             if (done > 0) tailDeadline_.reset();
             if (handed_ < entry.endFrame) break;  // the ring is full
         }
+        if (handed_ == queuedEnd_) pumpPadding();
         // Start only with audio in the ring: an empty start would underrun
         // at once and report a stale end.
-        if (!clockless_ && !failed_ && handed_ > played_ &&
+        if (!clockless_ && !failed_ && handed_ + paddingHanded_ > played_ &&
             snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED) {
             snd_pcm_start(pcm_);
+        }
+    }
+
+    // Hands the closing silence to the device as far as there is room.
+    void pumpPadding() {
+        // A stream that already ran dry has played its end; recovering it
+        // for the silence would drop what the server still holds.
+        if (snd_pcm_state(pcm_) == SND_PCM_STATE_XRUN) return;
+        while (!failed_ && paddingHanded_ < padding_) {
+            const int64_t count = std::min(room(), padding_ - paddingHanded_);
+            if (count <= 0) return;
+            const size_t samples = static_cast<size_t>(count) * static_cast<size_t>(format_.channels);
+            if (silence_.size() < samples) silence_.assign(samples, 0);
+            const snd_pcm_sframes_t done =
+                snd_pcm_writei(pcm_, silence_.data(), static_cast<snd_pcm_uframes_t>(count));
+            if (done < 0) {
+                recover(static_cast<int>(done));
+                return;
+            }
+            paddingHanded_ += done;
         }
     }
 
@@ -200,8 +236,9 @@ private:
             recover(err);
             return played_;
         }
-        delay = std::clamp<snd_pcm_sframes_t>(delay, 0, handed_);
-        if (delay == 0 || handed_ < queuedEnd_) return handed_ - delay;
+        // The closing silence sits behind the real audio in the delay.
+        delay = std::clamp<snd_pcm_sframes_t>(delay - paddingHanded_, 0, handed_);
+        if (handed_ < queuedEnd_) return handed_ - delay;
         return tailPlayed(delay);
     }
 
@@ -221,6 +258,9 @@ private:
     IdealClock clock_;
     std::deque<Entry> queue_;
     std::vector<int16_t> scaled_;
+    std::vector<int16_t> silence_;
+    int64_t padding_ = 0;        // frames of closing silence asked for
+    int64_t paddingHanded_ = 0;  // of which handed to the device
     int64_t queuedEnd_ = 0;
     int64_t handed_ = 0;
     int64_t played_ = 0;

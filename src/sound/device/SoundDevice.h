@@ -63,6 +63,9 @@ public:
     virtual void reset() = 0;
     // Frames handed to the device since open or the last reset.
     virtual int64_t framesHandedOver() const = 0;
+    // No more audio follows until the next reset: the device is to play out
+    // everything written, its last frames included.  Never blocks.
+    virtual void endOfStream() {}
     // True once the device has gone for good (a sound server that died, a
     // card that was unplugged): no queued block will ever be done.
     virtual bool failed() const { return false; }
