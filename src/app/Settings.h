@@ -60,6 +60,8 @@ public:
 
     int soundOutDevice() const { return readInt("soundoutdevice"); }
     void setSoundOutDevice(int v) { writeInt("soundoutdevice", v); }
+    std::string soundOutDeviceName() const { return readText("soundoutdevicename"); }
+    void setSoundOutDeviceName(const std::string& v) { writeText("soundoutdevicename", v); }
     int soundOutVolume() const { return readLevel("soundoutvolume"); }
     void setSoundOutVolume(int v) { writeLevel("soundoutvolume", v); }
     int slowSpeed() const { return readInt("slowspeed"); }
@@ -100,6 +102,8 @@ public:
     void setNumber(int v) { writeInt("number", v); }
     int dockSoundIn() const { return readInt("docksoundin"); }
     void setDockSoundIn(int v) { writeInt("docksoundin", v); }
+    std::string dockSoundInName() const { return readText("docksoundinname"); }
+    void setDockSoundInName(const std::string& v) { writeText("docksoundinname", v); }
     int dockSoundInChan() const { return readInt("docksoundinchan"); }
     void setDockSoundInChan(int v) { writeInt("docksoundinchan", v); }
     int dockRecordVolume() const { return readLevel("dockrecordvolume"); }

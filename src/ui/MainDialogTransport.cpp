@@ -47,7 +47,7 @@ LSoundSource MainDialog::buildChain() {
 }
 
 bool MainDialog::startWithDeviceSettings() {
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     applyStoredVolume();
     return true;
 }
@@ -256,7 +256,7 @@ void MainDialog::positionBarAction(int action) {
 
 void MainDialog::volumeChanged() {
     settings_.setSoundOutVolume(volume_->value());
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     applyStoredVolume();
 }
 

@@ -116,7 +116,7 @@ void RecoverDialog::togglePlay() {
     }
     std::string base = selectedBase();
     std::string path = base.empty() ? "" : settings_.doneFiles() + base + kAudioExtension;
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     player_->applyVolume(settings_.soundOutVolume());
     LSoundSource source = openWaveFile(path);
     // A file that can't be played shows nothing: the button keeps "&Play".

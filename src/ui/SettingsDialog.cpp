@@ -50,6 +50,7 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 SettingsDialog::Hooks withDefaults(SettingsDialog::Hooks h, QWidget* parent) {
     if (!h.deviceName) h.deviceName = [](int i) { return LSoundPlayer::deviceName(i); };
+    if (!h.deviceId) h.deviceId = [](int i) { return deviceIdOf(i, StreamDirection::Output); };
     if (!h.pedalFound) h.pedalFound = [](int type) { return PedalControl::deviceFound(type); };
     if (!h.warn)
         h.warn = [parent](const QString& t, const QString& x) { QMessageBox::warning(parent, t, x); };
@@ -285,8 +286,13 @@ void SettingsDialog::load() {
         if (name.empty()) break;
         device_->addItem(qs(name));
     }
-    device_->setCurrentIndex(settings_.soundOutDevice() < device_->count()
-                                 ? settings_.soundOutDevice() : -1);
+    // The device stored by name wins over its index: cards come and go.
+    int chosen = settings_.soundOutDevice();
+    const std::string chosenId = settings_.soundOutDeviceName();
+    for (int i = 0; !chosenId.empty() && i < device_->count(); ++i) {
+        if (hooks_.deviceId(i) == chosenId) chosen = i;
+    }
+    device_->setCurrentIndex(chosen < device_->count() ? chosen : -1);
     volume_->setValue(settings_.soundOutVolume());
     volume_->showValue();
     slow_->setText(QString::number(settings_.slowSpeed()));
@@ -364,6 +370,8 @@ bool SettingsDialog::refuseOwnFolder(int editId, const char* what) {
 void SettingsDialog::accept() {
     if (refuseOwnFolder(105, "attachment folder") || refuseOwnFolder(108, "shared folder")) return;
     settings_.setSoundOutDevice(device_->currentIndex());
+    settings_.setSoundOutDeviceName(device_->currentIndex() >= 0 ? hooks_.deviceId(device_->currentIndex())
+                                                                 : std::string());
     settings_.setSoundOutVolume(volume_->value());
     if (pedal_->currentIndex() >= 0) {
         int type = pedal_->currentIndex();

@@ -49,6 +49,7 @@ public:
 
     struct Hooks {
         std::function<std::string(int index)> deviceName;  // "" past the last device
+        std::function<std::string(int index)> deviceId;    // the device's stable id, "" if none
         std::function<bool(int type)> pedalFound;
         std::function<void(const QString& title, const QString& text)> warn;
         std::function<void(const QString& title, const QString& text)> inform;
