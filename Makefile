@@ -15,8 +15,10 @@ all: build
 deps:
 	@scripts/install-deps
 
+# Developer and CI builds treat warnings as errors; a Release or packaging
+# build configured by hand does not (TYPIX_WERROR is off there by default).
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DTYPIX_WERROR=ON $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -38,7 +40,7 @@ test: build
 
 # The threaded tests under ThreadSanitizer.
 tsan: deps
-	cmake -S . -B $(TSAN_BUILD) -G Ninja -DTYPIX_SANITIZE=thread -DTYPIX_BUILD_UI=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DTYPIX_SANITIZE=thread -DTYPIX_BUILD_UI=OFF -DTYPIX_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	  ctest --output-on-failure -j $(JOBS) -L threaded

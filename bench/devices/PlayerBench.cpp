@@ -83,6 +83,8 @@ private:
         void update() override { inner_->update(); }
         void reset() override { inner_->reset(); }
         int64_t framesHandedOver() const override { return inner_->framesHandedOver(); }
+        bool failed() const override { return inner_->failed(); }
+        void setGain(int32_t gainQ24) override { inner_->setGain(gainQ24); }
 
     private:
         std::unique_ptr<OutputStream> inner_;

@@ -1,5 +1,7 @@
 #include "app/Folders.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -51,7 +53,7 @@ FolderPaths resolveFolders(const std::string& programFolder) {
     std::string program = iniRead(foldersIniPath(), kFoldersSection, kProgramFilesValue).value_or("");
     paths.programFolder = withTrailingSlash(program.empty() ? programFolder : program);
     paths.dataFolder = withTrailingSlash(folderLookup(kDataFilesValue, programFolder));
-    paths.settingsFile = paths.dataFolder + "settings.ini";
+    paths.settingsFile = paths.dataFolder + kSettingsFileName;
     paths.currentFiles = withTrailingSlash(folderLookup(kCurrentFilesValue, programFolder));
     paths.doneFiles = withTrailingSlash(folderLookup(kDoneFilesValue, programFolder));
     paths.incomingFiles = withTrailingSlash(folderLookup(kIncomingFilesValue, programFolder));
@@ -59,13 +61,26 @@ FolderPaths resolveFolders(const std::string& programFolder) {
     return paths;
 }
 
+bool createPrivateFolder(const std::string& folder) {
+    const std::string path = stripTrailingSlashes(folder);
+    if (path.empty()) return false;
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return true;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, error);
+    if (::mkdir(path.c_str(), 0700) == 0) {
+        // mkdir's mode passes through the umask; the folder gets exactly 0700.
+        ::chmod(path.c_str(), 0700);
+        return true;
+    }
+    return std::filesystem::is_directory(path, error);
+}
+
 bool createDataFolders(const FolderPaths& paths) {
     bool allThere = true;
     for (const std::string* folder : {&paths.dataFolder, &paths.currentFiles, &paths.doneFiles,
                                       &paths.incomingFiles, &paths.statusFolder}) {
-        std::error_code error;
-        std::filesystem::create_directories(*folder, error);
-        if (!std::filesystem::is_directory(*folder, error)) allThere = false;
+        if (!createPrivateFolder(*folder)) allThere = false;
     }
     return allThere;
 }

@@ -19,6 +19,8 @@ inline constexpr const char* kCurrentFilesValue = "Current Files";
 inline constexpr const char* kDoneFilesValue = "Done Files";
 inline constexpr const char* kIncomingFilesValue = "Incoming Files";
 inline constexpr const char* kStatusValue = "Status";
+// The settings file in the data folder.
+inline constexpr const char* kSettingsFileName = "settings.ini";
 
 struct FolderPaths {
     std::string programFolder;  // where the executables live
@@ -47,8 +49,13 @@ std::string folderLookup(const std::string& valueName, const std::string& progra
 // value "ProgramFiles" overrides it when present.
 FolderPaths resolveFolders(const std::string& programFolder);
 
-// Creates the data folder and the four named folders where they are missing.
-// Returns false when one of them could not be made; the paths stay usable and
+// Creates `folder` (without or with a trailing '/') readable by its owner only
+// (0700) when it is missing; the folders above it are made as needed with the
+// usual mode.  An existing folder keeps its mode.  True when it is there.
+bool createPrivateFolder(const std::string& folder);
+
+// Creates the data folder and the four named folders where they are missing,
+// each private to its owner (createPrivateFolder).  Returns false when one of them could not be made; the paths stay usable and
 // later file operations on a missing folder fail quietly.
 bool createDataFolders(const FolderPaths& paths);
 

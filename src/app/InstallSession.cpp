@@ -11,6 +11,7 @@
 #include "app/InstallRecord.h"
 #include "app/InstallSetupFile.h"
 #include "app/InstallSystemTools.h"
+#include "app/UninstallSession.h"
 #include "support/IniFile.h"
 
 namespace typix {
@@ -20,13 +21,27 @@ namespace {
 constexpr const char* kDataFolderNames[] = {kCurrentFilesValue, kDoneFilesValue,
                                             kIncomingFilesValue, kStatusValue};
 
+// Writes a folders.ini value only where there is none yet: a user who moved
+// the data keeps it there across a re-installation.
+bool writeIfMissing(const std::string& foldersIni, const char* name, const std::string& value) {
+    const std::string current = iniRead(foldersIni, kFoldersSection, name).value_or("");
+    return !current.empty() || iniWrite(foldersIni, kFoldersSection, name, value);
+}
+
+// The four data folders: an absolute folder already configured is made where
+// it is missing; otherwise the default inside the installation folder is made
+// and recorded.
 bool createDataFoldersAt(const InstallLocations& at) {
     bool ok = true;
     for (const char* name : kDataFolderNames) {
+        const std::string current = iniRead(at.foldersIni, kFoldersSection, name).value_or("");
+        if (!current.empty()) {
+            if (current.front() == '/') createPrivateFolder(current);
+            continue;
+        }
         const std::string folder = at.installFolder + "/" + name;
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        ok = iniWrite(at.foldersIni, kFoldersSection, name, folder) && !error && ok;
+        const bool made = createPrivateFolder(folder);
+        ok = iniWrite(at.foldersIni, kFoldersSection, name, folder) && made && ok;
     }
     return ok;
 }
@@ -86,6 +101,10 @@ void finish(const InstallLocations& at, const InstallSource& source, InstallRepo
     report.staleLaunchersRemoved = removeStaleLaunchers(at.desktopFolder);
     refreshDesktopCaches(at);
     report.pedalRule = placePedalRule(at.udevRulesFolder);
+    // The remover takes away only a rule this installation placed.
+    if (report.pedalRule == PedalRuleResult::Placed)
+        iniWrite(at.uninstallRecord, kUninstallSection, kPedalRuleRecordKey,
+                 at.udevRulesFolder + "/" + kPedalRuleName);
     const char* noLaunch = std::getenv("TYPIX_NO_LAUNCH");
     if (!(noLaunch && std::strcmp(noLaunch, "1") == 0))
         report.programStarted = startDetached(at.programFile(), {});
@@ -95,11 +114,13 @@ void finish(const InstallLocations& at, const InstallSource& source, InstallRepo
 
 bool prepareInstallFolder(const InstallLocations& at) {
     std::error_code error;
-    std::filesystem::create_directories(at.installFolder, error);
+    const bool made = createPrivateFolder(at.installFolder);
     std::filesystem::create_directories(std::filesystem::path(at.foldersIni).parent_path(), error);
+    // "ProgramFiles" says where this installation puts the program, so it is
+    // always written; the data folder keeps a value the user set.
     const bool program = iniWrite(at.foldersIni, kFoldersSection, kProgramFilesValue, at.installFolder);
-    const bool data = iniWrite(at.foldersIni, kFoldersSection, kDataFilesValue, at.installFolder);
-    return program && data && std::filesystem::is_directory(at.installFolder, error);
+    const bool data = writeIfMissing(at.foldersIni, kDataFilesValue, at.installFolder);
+    return program && data && made;
 }
 
 InstallReport runInstallation(const InstallLocations& at, const InstallSource& source,

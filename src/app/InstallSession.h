@@ -5,7 +5,8 @@
 // chunkCopied() and tells whether the user cancelled.
 //
 // Order: licence; installation folder and the four data folders with
-// folders.ini; copy of the program and the help document out of the setup
+// folders.ini (values already set are kept, only missing ones are written;
+// folders the installer makes are private to the user, 0700); copy of the program and the help document out of the setup
 // file with the checksum; then the finishing steps: link in ~/.local/bin, menu
 // entries, desktop launcher, the uninstaller copy, the uninstall record (only
 // when new), the .dct MIME type with the program as its default and its icon,
@@ -62,8 +63,9 @@ struct InstallSource {
     std::string iconSvg;    // the program's icon, installed for the menu and the MIME type
 };
 
-// Writes "ProgramFiles" and "DataFiles" (the installation folder) to
-// folders.ini and creates the installation folder.  Both installer and
+// Writes "ProgramFiles" (the installation folder) to folders.ini, and
+// "DataFiles" (the installation folder too) unless it is set already, and
+// creates the installation folder.  Both installer and
 // uninstaller do this before their dialog runs.
 bool prepareInstallFolder(const InstallLocations& at);
 

@@ -8,6 +8,9 @@ const std::vector<SettingKey>& settingKeys() {
     using E = SettingEncoding;
     static const std::vector<SettingKey> keys = {
         {"soundoutdevice", E::Integer, 0, ""},
+        // The chosen devices by name as well (the ALSA PCM), so a card added
+        // or removed does not change which device plays or records.
+        {"soundoutdevicename", E::Text, 0, ""},
         {"soundoutvolume", E::Level, 0, ""},
         {"slowspeed", E::Integer, 50, ""},
         {"fastspeed", E::Integer, 150, ""},
@@ -28,6 +31,7 @@ const std::vector<SettingKey>& settingKeys() {
         {"dispatchattachdir", E::Text, 0, ""},
         {"number", E::Integer, 1, ""},
         {"docksoundin", E::Integer, 0, ""},
+        {"docksoundinname", E::Text, 0, ""},
         {"docksoundinchan", E::Integer, -2, ""},
         {"dockrecordvolume", E::Level, 0, ""},
         {"dockactivate", E::Level, -15, ""},

@@ -60,6 +60,8 @@ public:
 
     int soundOutDevice() const { return readInt("soundoutdevice"); }
     void setSoundOutDevice(int v) { writeInt("soundoutdevice", v); }
+    std::string soundOutDeviceName() const { return readText("soundoutdevicename"); }
+    void setSoundOutDeviceName(const std::string& v) { writeText("soundoutdevicename", v); }
     int soundOutVolume() const { return readLevel("soundoutvolume"); }
     void setSoundOutVolume(int v) { writeLevel("soundoutvolume", v); }
     int slowSpeed() const { return readInt("slowspeed"); }
@@ -100,6 +102,8 @@ public:
     void setNumber(int v) { writeInt("number", v); }
     int dockSoundIn() const { return readInt("docksoundin"); }
     void setDockSoundIn(int v) { writeInt("docksoundin", v); }
+    std::string dockSoundInName() const { return readText("docksoundinname"); }
+    void setDockSoundInName(const std::string& v) { writeText("docksoundinname", v); }
     int dockSoundInChan() const { return readInt("docksoundinchan"); }
     void setDockSoundInChan(int v) { writeInt("docksoundinchan", v); }
     int dockRecordVolume() const { return readLevel("dockrecordvolume"); }
@@ -114,6 +118,13 @@ public:
     void setSmtpPassword(const std::string& v) { writeText("smtppassword", v); }
     std::string smtpFrom() const { return readText("smtpfrom"); }
     void setSmtpFrom(const std::string& v) { writeText("smtpfrom", v); }
+    // A CA bundle that verifies the SMTP server (a company's own CA); "" uses
+    // the system's.
+    std::string smtpCaFile() const { return readText("smtpcafile"); }
+    // The SHA-256 fingerprint of an FTP server certificate the typist chose
+    // to trust although it cannot be verified; "" for none.
+    std::string ftpCertSha256() const { return readText("ftpcertsha256"); }
+    void setFtpCertSha256(const std::string& v) { writeText("ftpcertsha256", v); }
 
 private:
     LDatFile file() const { return LDatFile(paths_.settingsFile, kSettingsFileMode); }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cli/CliCommand.h"
 #include "dsp/LSRCSpeed.h"
@@ -56,11 +57,18 @@ int runDevices(int argc, char**) {
     }
     const auto outputs = soundDriver().deviceNames(StreamDirection::Output);
     const auto inputs = soundDriver().deviceNames(StreamDirection::Input);
+    const auto outputIds = soundDriver().deviceIds(StreamDirection::Output);
+    const auto inputIds = soundDriver().deviceIds(StreamDirection::Input);
+    auto idOf = [](const std::vector<std::string>& ids, size_t i) {
+        return i < ids.size() ? "  [" + ids[i] + "]" : std::string();
+    };
     std::printf("Output devices:\n");
-    for (size_t i = 0; i < outputs.size(); ++i) std::printf("  %zu  %s\n", i, outputs[i].c_str());
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        std::printf("  %zu  %s%s\n", i, outputs[i].c_str(), idOf(outputIds, i).c_str());
+    }
     std::printf("Input devices:\n");
     for (size_t i = 0; i < inputs.size(); ++i) {
-        std::printf("  %zu  %s\n", i, inputs[i].c_str());
+        std::printf("  %zu  %s%s\n", i, inputs[i].c_str(), idOf(inputIds, i).c_str());
         const int device = static_cast<int>(i);
         std::printf("       source -1  %s\n", mixerRecordSourceName(device, -1).c_str());
         const int sources = mixerRecordSourceCount(device);
@@ -89,10 +97,16 @@ int runPlay(int argc, char** argv) {
     const char* path = nullptr;
     double speed = 100;
     double from = 0;
+    double device = 0;
+    double volume = 0;
+    bool volumeGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--speed" || arg == "--from") && i + 1 < argc) {
-            if (!parseNumber("play", arg.c_str(), argv[++i], arg == "--speed" ? &speed : &from)) return 2;
+        if ((arg == "--speed" || arg == "--from" || arg == "--device" || arg == "--volume") && i + 1 < argc) {
+            double* value = arg == "--speed" ? &speed : arg == "--from" ? &from
+                          : arg == "--device" ? &device : &volume;
+            if (!parseNumber("play", arg.c_str(), argv[++i], value)) return 2;
+            volumeGiven = volumeGiven || value == &volume;
         } else if (!path && arg.rfind("--", 0) != 0) {
             path = argv[i];
         } else {
@@ -100,8 +114,10 @@ int runPlay(int argc, char** argv) {
             return 2;
         }
     }
-    if (!path || speed < 10 || speed > 200 || from < 0) {
-        std::fprintf(stderr, "usage: typixctl play FILE [--speed 10..200] [--from SECONDS]\n");
+    if (!path || speed < 10 || speed > 200 || from < 0 || device < -1 || device > 127 ||
+        volume < -127 || volume > 127) {
+        std::fprintf(stderr, "usage: typixctl play FILE [--speed 10..200] [--from SECONDS] "
+                             "[--device INDEX] [--volume DB]\n");
         return 2;
     }
     LSoundSource source = openWaveFile(path);
@@ -118,6 +134,17 @@ int runPlay(int argc, char** argv) {
     PlayProgress progress(length);
     LSoundPlayer player(&poster);
     player.setNotify(&progress, 0);
+    const int deviceIndex = static_cast<int>(device);
+    player.setDevice(deviceIndex);
+    // The same volume rule as the program's own player: a card's mixer for a
+    // card opened directly, the program's own volume everywhere else.
+    if (!volumeGiven) {
+        // Leave every volume as it is.
+    } else if (mixerIsCardDevice(deviceIndex, StreamDirection::Output)) {
+        mixerSetPlaybackVolume(deviceIndex, static_cast<int>(volume));
+    } else {
+        player.setVolume(static_cast<int>(volume));
+    }
     if (!player.play(source)) {
         std::fprintf(stderr, "typixctl play: no sound device would play '%s' "
                              "(check TYPIX_OUTPUT_DEVICE or the sound settings)\n", path);
@@ -204,7 +231,7 @@ const CliRegistrar devicesCommand{{"devices",
     "  devices                  output devices, input devices and their record sources",
     runDevices}};
 const CliRegistrar playCommand{{"play",
-    "  play FILE [--speed PERCENT] [--from SECONDS]\n"
+    "  play FILE [--speed PERCENT] [--from SECONDS] [--device INDEX] [--volume DB]\n"
     "                           plays a wave file with a progress line (Ctrl+C stops)",
     runPlay}};
 const CliRegistrar recordCommand{{"record",

@@ -69,20 +69,21 @@ int runPass(int argc, char** argv) {
     BGLoad loader(BGLoad::foldersFromSettings());
     if (forceFtp) loader.forceFtpCheck();
     const PassReport report = loader.runPass();
-    if (report.ftpChecked) {
-        if (report.ftpError.empty()) {
-            std::printf("ftp: checked\n");
-        } else {
-            std::printf("ftp: check ended: %s\n", report.ftpError.c_str());
-        }
-    }
+    // Failures go to stderr, each on its own line; the exit status says
+    // whether any channel failed.
+    if (report.ftpChecked && report.ftpError.empty()) std::printf("ftp: checked\n");
+    if (!report.ftpError.empty()) std::fprintf(stderr, "ftp: check failed: %s\n", report.ftpError.c_str());
+    for (const std::string& line : report.failures) std::fprintf(stderr, "failed %s\n", line.c_str());
     for (const std::string& name : report.fetched) std::printf("fetched %s\n", name.c_str());
+    for (const std::string& line : report.renamed) std::printf("renamed %s\n", line.c_str());
     for (const std::string& name : report.skipped) {
         std::printf("skipped %s: not a plain file name\n", name.c_str());
     }
     bool rejected = printImports(report);
     for (const std::string& name : report.published) std::printf("published %s\n", name.c_str());
-    return rejected ? 1 : 0;
+    for (const std::string& text : report.notices) std::printf("notice: %s\n", text.c_str());
+    std::fflush(stdout);
+    return rejected || report.channelFailed() ? 1 : 0;
 }
 
 int runStatus(int argc, char**) {
@@ -108,7 +109,8 @@ const CliRegistrar importCommand(
 const CliRegistrar passCommand(
     {"pass",
      "  pass [--ftp]             one pass of the incoming engine with the current settings\n"
-     "                           (--ftp: check the FTP host now); prints what it did",
+     "                           (--ftp: check the FTP host now); prints what it did,\n"
+     "                           failures on stderr; exit status 1 when a channel failed",
      runPass});
 const CliRegistrar statusCommand(
     {"status", "  status                   rebuilds every sender's status file and lists them",

@@ -9,6 +9,12 @@ RecordedPedal::RecordedPedal(PedalCaps caps, PedalPosition rest,
     : caps_(caps), position_(rest), events_(std::move(events)), clock_(std::move(clock)) {}
 
 bool RecordedPedal::open(PedalCaps& caps) {
+    ++openAttempts_;
+    int64_t now = clock_();
+    if (now >= failFrom_) {
+        if (now < backAt_) return false;
+        failFrom_ = backAt_ = INT64_MAX;  // plugged in again: a fresh device
+    }
     caps = caps_;
     open_ = true;
     return true;

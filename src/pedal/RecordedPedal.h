@@ -25,8 +25,17 @@ public:
     bool open(PedalCaps& caps) override;
     bool read(PedalPosition& position) override;
     void close() override { open_ = false; }
-    // Reads fail from this time on (an unplugged device).
-    void failFrom(int64_t timeMs) { failFrom_ = timeMs; }
+    // Unplugged at `fromMs`: reads fail from then on and opens fail until
+    // `backMs`, when the device is plugged in again; a read succeeds again
+    // only after an open from then on, as with a real device node.
+    void unplug(int64_t fromMs, int64_t backMs) {
+        failFrom_ = fromMs;
+        backAt_ = backMs;
+    }
+    // Unplugged for good from this time on.
+    void failFrom(int64_t timeMs) { unplug(timeMs, INT64_MAX); }
+    // Calls of open(), those that failed included.
+    int openAttempts() const { return openAttempts_; }
 
 private:
     PedalCaps caps_;
@@ -35,7 +44,9 @@ private:
     std::function<int64_t()> clock_;
     size_t next_ = 0;
     bool open_ = false;
+    int openAttempts_ = 0;
     int64_t failFrom_ = INT64_MAX;
+    int64_t backAt_ = INT64_MAX;
 };
 
 }  // namespace typix

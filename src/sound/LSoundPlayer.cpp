@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sound/LevelMeasures.h"
+#include "sound/ProgramVolume.h"
 #include "sound/SampleTypes.h"
 #include "sound/TimeUnits.h"
 
@@ -39,6 +40,12 @@ int8_t LSoundPlayer::meanSquareLevel(int32_t meanSquare) {
     return static_cast<int8_t>(std::clamp<long>(level, -127, 127));
 }
 
+void LSoundPlayer::setVolume(int levelDb) {
+    LLock guard(playerLock_);
+    gainQ24_ = programGainQ24(levelDb);
+    if (output_) output_->setGain(gainQ24_);
+}
+
 int32_t LSoundPlayer::timeOf(int32_t frames) const { return framesToTime(frames, rate_); }
 
 bool LSoundPlayer::play(const LSoundSource& source) {
@@ -66,6 +73,10 @@ bool LSoundPlayer::openDevice(const LSoundSource& source) {
     rate_ = source->sampleRate();
     output_ = soundDriver().openOutput(device_, PcmFormat{channels_, rate_}, nullptr);
     if (!output_) return false;
+    {
+        LLock guard(playerLock_);
+        output_->setGain(gainQ24_);
+    }
     source_ = source;
     blockFrames_ = std::clamp<int32_t>(rate_ / 10, 20, 8192);
     const size_t samples = static_cast<size_t>(blockFrames_) * channels_;
@@ -162,6 +173,13 @@ void LSoundPlayer::run() {
 // (the source is exhausted and every block has played).
 bool LSoundPlayer::feedStep(bool* idle) {
     output_->update();
+    if (output_->failed()) {
+        // The device is gone: nothing queued will play, so play ends here
+        // with the position of the last block that was heard.
+        postPending(kDeviceLost);
+        feedingEnded_ = true;
+        return false;
+    }
     Header& header = headers_[nextHeader_];
     if (!header.block.done) {
         if (state_.load() & kQueueFilling) {
@@ -183,6 +201,7 @@ bool LSoundPlayer::feedStep(bool* idle) {
     }
     if (source_->getPosition() < source_->getLength()) {
         fillHeader(header);
+        if (source_->getPosition() >= source_->getLength()) output_->endOfStream();
     } else if (allHeadersDone()) {
         postPending(kEndOfPlay);
         feedingEnded_ = true;
@@ -226,6 +245,10 @@ bool LSoundPlayer::allHeadersDone() const {
 void LSoundPlayer::dispatch() {
     if (state_.load() == 0) return;
     const uint16_t pending = pending_.load();
+    if (pending & kDeviceLost) {
+        stop();
+        return;
+    }
     if (pending & kEndOfPlay) {
         int32_t length = 0;
         {

@@ -22,7 +22,13 @@
 //     lock, then calls the notify without it (a notify may call stop).
 // Failure: play returns false and leaves the player closed (no source held)
 // when there is no interface poster, the source is unusable or no device
-// opens.  A device that stops completing blocks ends play after 280 idle polls.
+// opens.  A device that fails while playing (a sound server that died) ends
+// play at once, keeping the position where the sound stopped; one that only
+// stops completing blocks ends play after 280 idle polls.
+//
+// Volume: setVolume gives the program's own output level (ProgramVolume.h),
+// applied to the samples as the device takes them; the owner leaves it at
+// 0 dB when it sets a card's mixer instead.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -74,6 +80,9 @@ public:
     void setDevice(int device) { device_ = static_cast<int8_t>(device); }
     void setNotify(LSoundPlayerNotify* notify, int32_t cookie) { notify_ = notify; cookie_ = cookie; }
     void setLevelsWanted(bool wanted) { levelsWanted_ = wanted; }
+    // The program's own output level in dB (-127 = off); takes effect on
+    // the sound being played and on every later play.
+    void setVolume(int levelDb);
     int device() const { return device_; }
 
     bool isOpen() const { return state_.load() != 0; }
@@ -96,6 +105,7 @@ private:
     static constexpr uint16_t kPositionChanged = 0x01;
     static constexpr uint16_t kLevelsChanged = 0x02;
     static constexpr uint16_t kEndOfPlay = 0x04;
+    static constexpr uint16_t kDeviceLost = 0x08;
 
     struct Header {
         OutputBlock block;
@@ -132,6 +142,7 @@ private:
     std::array<Header, kHeaderCount> headers_;
     uint8_t nextHeader_ = 0;
     int idlePolls_ = 0;
+    int32_t gainQ24_ = 1 << 24;  // under the player lock
     bool feedingEnded_ = false;  // the feeding thread ended at the end of play
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "sound/LevelMeasures.h"
+#include "sound/ProgramVolume.h"
 #include "sound/SampleTypes.h"
 #include "sound/TimeUnits.h"
 
@@ -110,8 +111,11 @@ int LSoundRecorder::measureLevels(int32_t frames) {
     return std::max(levels_.levels[0], levels_.levels[1]);
 }
 
+void LSoundRecorder::setCaptureLevel(int levelDb) { captureGainQ24_ = programGainQ24(levelDb); }
+
 void LSoundRecorder::processBlock() {
     LSF16::toInternal(raw_.data(), conversion_.data(), conversion_.size());
+    applyProgramGain(conversion_.data(), conversion_.size(), captureGainQ24_);
     blockLevel_ = measureLevels(blockFrames_);
     if (state_ == Listening) {
         listen();

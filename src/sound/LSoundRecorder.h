@@ -67,6 +67,10 @@ public:
     void setDevice(int device) { device_ = static_cast<int8_t>(device); }
     void setRecordSource(int source) { recordSource_ = static_cast<int8_t>(source); }
     void setRecordLevel(int level) { recordLevel_ = static_cast<int8_t>(level); }
+    // The program's own capture level in dB (ProgramVolume.h), applied to
+    // every block before its levels are measured; 0 dB (the default) leaves
+    // the samples as the device gave them.  Any time, interface thread.
+    void setCaptureLevel(int levelDb);
     void setNotify(LSoundRecorderNotify* notify, int32_t cookie) { notify_ = notify; cookie_ = cookie; }
     int device() const { return device_; }
     int recordSource() const { return recordSource_; }
@@ -114,6 +118,7 @@ private:
     int32_t lastSound_ = 0;
     int32_t pauseTime_ = 0;
     int blockLevel_ = -127;
+    int32_t captureGainQ24_ = 1 << 24;
 };
 
 }  // namespace typix

@@ -2,8 +2,6 @@
 
 #include <alsa/asoundlib.h>
 
-#include <vector>
-
 #include "sound/device/AlsaDevice.h"
 
 namespace typix {
@@ -52,24 +50,41 @@ std::string nameOf(snd_mixer_elem_t* e) {
 
 // The card's master capture control plays the part of the recording
 // destination line; it is not a source of its own.
-bool isCaptureMaster(snd_mixer_elem_t* e) { return nameOf(e) == "Capture"; }
+bool isCaptureMaster(const std::string& name) { return name == "Capture"; }
 
-// An enumerated capture control picks one input (a multiplexer).
-bool isCaptureSelector(snd_mixer_elem_t* e) {
-    return snd_mixer_selem_is_enumerated(e) && snd_mixer_selem_is_enum_capture(e);
-}
-
-bool isRecordSource(snd_mixer_elem_t* e) {
-    return !isCaptureMaster(e) && !snd_mixer_selem_is_enumerated(e) &&
-           (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e));
-}
-
-std::vector<snd_mixer_elem_t*> recordSources(const SimpleMixer& mixer) {
-    std::vector<snd_mixer_elem_t*> sources;
-    for (snd_mixer_elem_t* e : mixer.elements()) {
-        if (isRecordSource(e) && sources.size() < 127) sources.push_back(e);
+MixerElementInfo describe(snd_mixer_elem_t* e) {
+    MixerElementInfo info;
+    info.name = nameOf(e);
+    info.enumerated = snd_mixer_selem_is_enumerated(e) != 0;
+    info.enumeratedCapture = info.enumerated && snd_mixer_selem_is_enum_capture(e);
+    info.captureVolume = snd_mixer_selem_has_capture_volume(e) != 0;
+    info.captureSwitch = snd_mixer_selem_has_capture_switch(e) != 0;
+    if (info.enumeratedCapture) {
+        const int items = snd_mixer_selem_get_enum_items(e);
+        for (int i = 0; i < items; ++i) {
+            char text[64] = {};
+            snd_mixer_selem_get_enum_item_name(e, static_cast<unsigned>(i), sizeof text, text);
+            info.items.emplace_back(text);
+        }
     }
-    return sources;
+    return info;
+}
+
+// A card's elements with their descriptions, in the mixer's order.
+struct CardElements {
+    std::vector<snd_mixer_elem_t*> handles;
+    std::vector<MixerElementInfo> infos;
+};
+
+CardElements cardElements(const SimpleMixer& mixer) {
+    CardElements card;
+    card.handles = mixer.elements();
+    for (snd_mixer_elem_t* e : card.handles) card.infos.push_back(describe(e));
+    return card;
+}
+
+std::string cardControl(int device, StreamDirection direction) {
+    return mixerIsCardDevice(device, direction) ? alsaControlName(device, direction) : std::string();
 }
 
 void setCapture(snd_mixer_elem_t* e, uint16_t value, bool on) {
@@ -82,25 +97,52 @@ void setCapture(snd_mixer_elem_t* e, uint16_t value, bool on) {
     if (snd_mixer_selem_has_capture_switch(e)) snd_mixer_selem_set_capture_switch_all(e, on ? 1 : 0);
 }
 
-void selectItem(snd_mixer_elem_t* selector, const std::string& wanted, int fallback) {
-    const int items = snd_mixer_selem_get_enum_items(selector);
-    int chosen = fallback < items ? fallback : -1;
-    for (int i = 0; i < items; ++i) {
-        char text[64] = {};
-        if (snd_mixer_selem_get_enum_item_name(selector, static_cast<unsigned>(i), sizeof text, text) == 0 &&
-            wanted == text) {
-            chosen = i;
-            break;
-        }
-    }
-    if (chosen < 0) return;
+void selectItem(snd_mixer_elem_t* selector, unsigned item) {
     for (int ch = 0; ch <= SND_MIXER_SCHN_LAST; ++ch) {
-        snd_mixer_selem_set_enum_item(selector, static_cast<snd_mixer_selem_channel_id_t>(ch),
-                                      static_cast<unsigned>(chosen));
+        snd_mixer_selem_set_enum_item(selector, static_cast<snd_mixer_selem_channel_id_t>(ch), item);
     }
 }
 
+// Selects `wanted` (by name, else item `fallback`) on an enumerated capture
+// control that is not the card's source list itself.
+void selectItemNamed(snd_mixer_elem_t* selector, const MixerElementInfo& info,
+                     const std::string& wanted, int fallback) {
+    int chosen = fallback < static_cast<int>(info.items.size()) ? fallback : -1;
+    for (size_t i = 0; i < info.items.size(); ++i) {
+        if (info.items[i] == wanted) {
+            chosen = static_cast<int>(i);
+            break;
+        }
+    }
+    if (chosen >= 0) selectItem(selector, static_cast<unsigned>(chosen));
+}
+
 }  // namespace
+
+bool mixerIsCardDevice(int index, StreamDirection direction) {
+    if (index < 0) return false;
+    return alsaIsCardPcm(alsaPcmName(index, direction));
+}
+
+MixerRecordSources mixerRecordSources(const std::vector<MixerElementInfo>& elements) {
+    MixerRecordSources sources;
+    for (size_t i = 0; i < elements.size(); ++i) {
+        if (!elements[i].enumeratedCapture || elements[i].items.empty()) continue;
+        sources.selector = static_cast<int>(i);
+        for (const std::string& item : elements[i].items) {
+            if (sources.names.size() < 127) sources.names.push_back(item);
+        }
+        return sources;
+    }
+    for (size_t i = 0; i < elements.size(); ++i) {
+        const MixerElementInfo& e = elements[i];
+        if (isCaptureMaster(e.name) || e.enumerated || !(e.captureVolume || e.captureSwitch)) continue;
+        if (sources.names.size() >= 127) break;
+        sources.names.push_back(e.name);
+        sources.elements.push_back(static_cast<int>(i));
+    }
+    return sources;
+}
 
 uint16_t mixerLevelValue(int levelDb) {
     if (levelDb < -35) return 0;
@@ -114,40 +156,46 @@ long mixerControlValue(uint16_t value, long min, long max) {
 
 int mixerRecordSourceCount(int inputDevice) {
     if (inputDevice < 0) return 0;
-    SimpleMixer mixer(alsaControlName(inputDevice, StreamDirection::Input));
-    return static_cast<int>(recordSources(mixer).size());
+    SimpleMixer mixer(cardControl(inputDevice, StreamDirection::Input));
+    return static_cast<int>(mixerRecordSources(cardElements(mixer).infos).names.size());
 }
 
 std::string mixerRecordSourceName(int inputDevice, int source) {
     if (source < 0) return "System Record Mixer";
     if (inputDevice < 0) return "<MIXER INVALID>";
-    SimpleMixer mixer(alsaControlName(inputDevice, StreamDirection::Input));
-    const std::vector<snd_mixer_elem_t*> sources = recordSources(mixer);
-    if (static_cast<size_t>(source) >= sources.size()) return "<MIXER INVALID>";
-    return nameOf(sources[static_cast<size_t>(source)]).substr(0, 31);
+    SimpleMixer mixer(cardControl(inputDevice, StreamDirection::Input));
+    const MixerRecordSources sources = mixerRecordSources(cardElements(mixer).infos);
+    if (static_cast<size_t>(source) >= sources.names.size()) return "<MIXER INVALID>";
+    return sources.names[static_cast<size_t>(source)].substr(0, 31);
 }
 
 void mixerSetRecordingInput(int inputDevice, int source, int levelDb) {
     if (inputDevice < 0 || source < 0) return;
-    SimpleMixer mixer(alsaControlName(inputDevice, StreamDirection::Input));
+    SimpleMixer mixer(cardControl(inputDevice, StreamDirection::Input));
     if (!mixer) return;
     const uint16_t value = mixerLevelValue(levelDb);
-    const std::vector<snd_mixer_elem_t*> sources = recordSources(mixer);
-    const std::string chosenName =
-        static_cast<size_t>(source) < sources.size() ? nameOf(sources[static_cast<size_t>(source)]) : "";
-    for (snd_mixer_elem_t* e : mixer.elements()) {
-        if (isCaptureMaster(e)) setCapture(e, value, true);
-        if (isCaptureSelector(e)) selectItem(e, chosenName, source);
+    const CardElements card = cardElements(mixer);
+    const MixerRecordSources sources = mixerRecordSources(card.infos);
+    const size_t chosen = static_cast<size_t>(source);
+    const std::string chosenName = chosen < sources.names.size() ? sources.names[chosen] : "";
+    for (size_t i = 0; i < card.handles.size(); ++i) {
+        const MixerElementInfo& info = card.infos[i];
+        if (isCaptureMaster(info.name)) setCapture(card.handles[i], value, true);
+        if (static_cast<int>(i) == sources.selector) {
+            if (chosen < sources.names.size()) selectItem(card.handles[i], static_cast<unsigned>(chosen));
+        } else if (info.enumeratedCapture) {
+            selectItemNamed(card.handles[i], info, chosenName, source);
+        }
     }
-    for (size_t i = 0; i < sources.size(); ++i) {
-        const bool chosen = i == static_cast<size_t>(source);
-        setCapture(sources[i], chosen ? value : 0, chosen);
+    for (size_t k = 0; k < sources.elements.size(); ++k) {
+        const bool isChosen = k == chosen;
+        setCapture(card.handles[static_cast<size_t>(sources.elements[k])], isChosen ? value : 0, isChosen);
     }
 }
 
 void mixerSetPlaybackVolume(int outputDevice, int levelDb) {
     if (outputDevice < 0) return;
-    SimpleMixer mixer(alsaControlName(outputDevice, StreamDirection::Output));
+    SimpleMixer mixer(cardControl(outputDevice, StreamDirection::Output));
     const uint16_t value = mixerLevelValue(levelDb);
     for (snd_mixer_elem_t* e : mixer.elements()) {
         const std::string name = nameOf(e);

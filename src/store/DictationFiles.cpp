@@ -76,7 +76,10 @@ bool isOldEnoughToPurge(uint64_t nowFileTime, uint64_t fileFileTime) {
     const uint32_t fileHigh = static_cast<uint32_t>(fileFileTime >> 32);
     if (fileHigh == 0) return false;
     const uint32_t nowHigh = static_cast<uint32_t>(nowFileTime >> 32);
-    return static_cast<uint32_t>(nowHigh - fileHigh) > kPurgeAgeLimit;
+    // A file dated after now (the clock was put back) is as new as can be; the
+    // unsigned difference would otherwise make it look ancient.
+    if (fileHigh > nowHigh) return false;
+    return nowHigh - fileHigh > kPurgeAgeLimit;
 }
 
 int purgeDoneFiles(const std::string& doneFolder, uint64_t nowFileTime) {

@@ -15,7 +15,8 @@ uint64_t currentFileTime();
 // Done Files keeps a file while the upper 32 bits of the current file time
 // minus those of the file's time, taken as an unsigned 32-bit number, stay at
 // or below 2000 (one unit is 429.4967296 s, so about 9.94 days).  A file whose
-// time has zero upper bits is never purged.
+// time has zero upper bits is never purged, and neither is one dated after now
+// (a clock put back): its age counts as 0.
 inline constexpr uint32_t kPurgeAgeLimit = 2000;
 bool isOldEnoughToPurge(uint64_t nowFileTime, uint64_t fileFileTime);
 

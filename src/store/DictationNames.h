@@ -10,6 +10,10 @@ namespace typix {
 inline constexpr const char* kAudioExtension = ".wav";
 inline constexpr const char* kRecordExtension = ".dat";
 inline constexpr const char* kTypingExtension = ".txt";
+// Records and typing hold the sender's details and the letter text: the
+// program creates them readable by their owner only.  A file that exists
+// keeps its mode when it is rewritten.
+inline constexpr unsigned kPrivateFileMode = 0600;
 
 // "dct%.5ld-%.5ld": dct00012-00345 for sender 12, package number 345.
 std::string packageBaseName(long senderId, long number);

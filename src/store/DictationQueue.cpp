@@ -65,6 +65,4 @@ std::vector<QueueEntry> rebuildQueue(const std::string& currentFolder) {
     return queue;
 }
 
-std::string baseFromEntryText(const std::string& text) { return text.substr(0, text.find(':')); }
-
 }  // namespace typix

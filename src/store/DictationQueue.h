@@ -40,7 +40,4 @@ void writeQueueStatuses(const std::string& currentFolder, const std::vector<Queu
 // The main window's list rebuild: listQueue, then writeQueueStatuses.
 std::vector<QueueEntry> rebuildQueue(const std::string& currentFolder);
 
-// The base name in a list entry's text: everything before the first ':'.
-std::string baseFromEntryText(const std::string& text);
-
 }  // namespace typix

@@ -3,12 +3,26 @@
 #include <cstdio>
 
 #include "store/DictationNames.h"
+#include "store/TypingFile.h"
+#include "support/IniFile.h"
 
 namespace typix {
 
 namespace {
 
 std::string addressKey(int line) { return "address" + std::to_string(line); }
+
+// A value cut at the read limit may end inside a UTF-8 sequence; that tail is
+// dropped rather than taking the whole value for Windows-1252.
+std::string_view withoutCutSequence(std::string_view value) {
+    if (value.size() < kIniValueMax) return value;
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(value[i]); };
+    size_t end = value.size();
+    while (end > 0 && value.size() - end < 3 && (byte(end - 1) & 0xC0) == 0x80) --end;
+    // Only a lead byte of a multi-byte sequence starts a tail worth dropping.
+    if (end == 0 || byte(end - 1) < 0xC0) return value;
+    return value.substr(0, end - 1);
+}
 
 }  // namespace
 
@@ -25,10 +39,18 @@ const char* priorityFromByte(unsigned char value) {
 }
 
 DictationRecord::DictationRecord(const std::string& folder, const std::string& base)
-    : file_(recordPath(folder, base)) {}
+    : file_(recordPath(folder, base), kPrivateFileMode) {}
+
+std::string DictationRecord::decoded(const std::string& key, const std::string& def) const {
+    const std::string value = file_.readText(kRecordSection, key, def);
+    if (isValidUtf8(value)) return value;
+    const std::string_view whole = withoutCutSequence(value);
+    if (whole.size() < value.size() && isValidUtf8(whole)) return std::string(whole);
+    return windows1252ToUtf8(value);
+}
 
 std::string DictationRecord::status(const std::string& defaultStatus) const {
-    return file_.readText(kRecordSection, "status", defaultStatus);
+    return decoded("status", defaultStatus);
 }
 
 std::time_t DictationRecord::displayDate() const {
@@ -37,7 +59,7 @@ std::time_t DictationRecord::displayDate() const {
 
 std::string DictationRecord::address(int line) const {
     if (line < 1 || line > 4) return "";
-    return file_.readText(kRecordSection, addressKey(line), "");
+    return decoded(addressKey(line), "");
 }
 
 bool DictationRecord::setAddress(int line, const std::string& v) {

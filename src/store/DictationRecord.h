@@ -1,13 +1,15 @@
 #pragma once
 // A dictation's record: the key/value file base + ".dat", section "file".
 // Every access goes straight to the file; a missing file or key reads as the
-// key's default.  Records are read and written by the main thread, the
+// key's default.  A record the program creates is readable by its owner only
+// (it holds the sender's details); an existing record keeps its mode.  Records are read and written by the main thread, the
 // background loader and the status writer without a lock: each key access is
 // one complete read or atomic rewrite of the small file.  Destroying the
 // object flushes the file to disk.
 #include <ctime>
 #include <string>
 
+#include "store/DictationNames.h"
 #include "support/LDatFile.h"
 
 namespace typix {
@@ -29,7 +31,8 @@ const char* priorityFromByte(unsigned char value);
 
 class DictationRecord {
 public:
-    explicit DictationRecord(std::string recordPath) : file_(std::move(recordPath)) {}
+    explicit DictationRecord(std::string recordPath)
+        : file_(std::move(recordPath), kPrivateFileMode) {}
     // The record of `base` in `folder` (a folder path ending with '/').
     DictationRecord(const std::string& folder, const std::string& base);
 
@@ -52,7 +55,7 @@ public:
     std::string cell() const { return text("cell"); }
     std::string fax() const { return text("fax"); }
     std::string address(int line) const;  // line 1 to 4
-    std::string priority() const { return file_.readText(kRecordSection, "priority", "Normal"); }
+    std::string priority() const { return decoded("priority", "Normal"); }
 
     bool setName(const std::string& v) { return setText("name", v); }
     bool setSenderId(int v) { return file_.writeInt(kRecordSection, "senderid", v); }
@@ -68,8 +71,10 @@ public:
     bool setAddress(int line, const std::string& v);  // line 1 to 4
     bool setPriority(const std::string& v) { return setText("priority", v); }
 
-    // Any text key of the record by name ("" when missing).
-    std::string text(const char* key) const { return file_.readText(kRecordSection, key, ""); }
+    // Any text key of the record by name ("" when missing), as UTF-8: a value
+    // that is not valid UTF-8 (an 8-bit sender writes Windows-1252) is read as
+    // Windows-1252, as typing files are.
+    std::string text(const char* key) const { return decoded(key, ""); }
     bool setText(const char* key, const std::string& value) {
         return file_.writeText(kRecordSection, key, value);
     }
@@ -77,6 +82,8 @@ public:
     void flush() const { file_.flush(); }
 
 private:
+    std::string decoded(const std::string& key, const std::string& def) const;
+
     LDatFile file_;
 };
 

@@ -1,10 +1,12 @@
 #include "store/TypingFile.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 
+#include "store/DictationNames.h"
 #include "support/LFile.h"
 
 namespace typix {
@@ -95,9 +97,14 @@ std::string readTyping(const std::string& path) {
 
 bool writeTyping(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".saving";
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                              : kPrivateFileMode;
     LWriteFile file;
-    if (!file.create(temporary)) return false;
-    const bool written = file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+    if (!file.create(temporary, mode)) return false;
+    // A temporary file left by an interrupted save would keep its own mode.
+    const bool written = ::fchmod(file.fd(), mode) == 0 &&
+                         file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
                          file.flush();
     file.close();
     if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {

@@ -14,6 +14,7 @@ std::string readTyping(const std::string& path);
 // Replaces the typing file atomically (temporary file + rename) with exactly
 // `text`'s bytes, so a crash or a full disk leaves the earlier copy whole.
 // False when the new file could not be written; the old one is then untouched.
+// A new typing file is readable by its owner only; a replaced one keeps its mode.
 bool writeTyping(const std::string& path, const std::string& text);
 
 bool isValidUtf8(std::string_view bytes);

@@ -111,6 +111,24 @@ bool keyOf(std::string_view line, std::string_view& key) {
 
 std::string_view valueOf(std::string_view line) { return trim(line.substr(line.find('=') + 1)); }
 
+bool isQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// Other programs write values in double quotes (ftpserver="ftp.example.org");
+// one surrounding pair is not part of the value.
+std::string_view unquoted(std::string_view value) {
+    return isQuoted(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+// A value that itself begins and ends with a double quote gets one more pair,
+// so that reading it back strips only that pair; so does a value with blanks
+// at its ends (a password " x "), which survive only inside quotes.
+std::string quotedForWrite(std::string value) {
+    const bool blankEnds = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
+    return isQuoted(value) || blankEnds ? '"' + value + '"' : value;
+}
+
 struct Place {
     long keyLine = -1;      // the line holding the key
     long sectionEnd = -1;   // where a new key of the first matching section goes
@@ -284,7 +302,7 @@ std::optional<std::string> iniRead(const std::string& path, const std::string& s
     const std::vector<std::string_view> lines = lineViews(content);
     const Place place = locate(lines, trim(section), trim(key));
     if (place.keyLine < 0) return std::nullopt;
-    std::string value(valueOf(lines[static_cast<size_t>(place.keyLine)]));
+    std::string value(unquoted(valueOf(lines[static_cast<size_t>(place.keyLine)])));
     if (value.size() > kIniValueMax) value.resize(kIniValueMax);
     return value;
 }
@@ -298,7 +316,7 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
     IniText text;
     if (!loadForChange(path, text)) return false;
     const Place place = locate(text.views(), trim(section), cleanKey);
-    const std::string clean = oneLine(value);
+    const std::string clean = quotedForWrite(oneLine(value));
     if (place.keyLine >= 0) {
         // Only the value changes; the key's spelling and spacing stay.
         Line& line = text.lines[static_cast<size_t>(place.keyLine)];

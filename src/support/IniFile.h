@@ -1,8 +1,11 @@
 #pragma once
 // Reading and writing initialization files: "[section]" lines followed by
 // "key=value" lines.  Files written by other programs are read correctly (CR LF
-// or LF line ends, blanks around '=', ';' and '#' comment lines, other sections);
-// sections and keys match without regard to letter case.  A value read holds at
+// or LF line ends, blanks around '=', ';' and '#' comment lines, other sections,
+// values in double quotes); sections and keys match without regard to letter
+// case.  One pair of double quotes around a value is not part of it; a value
+// written that begins and ends with '"' is wrapped in one more pair, so it
+// reads back as written.  A value read holds at
 // most 259 characters.  A write keeps every other line as it was and replaces
 // the file atomically (temporary file + rename), so a crash or a full disk never
 // destroys the earlier copy.  Each call is a whole open/read or write/close:

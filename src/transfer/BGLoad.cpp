@@ -2,17 +2,22 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "app/Settings.h"
+#include "support/FreeName.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
-#include "support/FreeName.h"
 #include "transfer/AudioSteps.h"
 #include "transfer/DropFiles.h"
 #include "transfer/IncomingLock.h"
+#include "transfer/KeptSources.h"
 #include "transfer/PackageFormat.h"
 
 namespace typix {
@@ -24,10 +29,9 @@ constexpr int32_t kLanScanSeconds = 7;
 constexpr int32_t kEmailScanSeconds = 20;
 constexpr float kProgressStep = 0.04f;
 
-PassReport::Import waveReport(const std::string& name, AudioOutcome outcome) {
-    PassReport::Import line{name, ImportStatus::Delivered, true, "", ""};
-    size_t dot = name.rfind('.');
-    line.base = name.substr(0, dot);
+PassReport::Import waveReport(const std::string& name, const std::string& base,
+                              AudioOutcome outcome) {
+    PassReport::Import line{name, ImportStatus::Delivered, true, base, ""};
     switch (outcome) {
         case AudioOutcome::Ok: break;
         case AudioOutcome::Undecodable:
@@ -49,6 +53,22 @@ PassReport::Import waveReport(const std::string& name, AudioOutcome outcome) {
 }  // namespace
 
 int64_t systemClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+std::string ownFolderNamed(const TransferFolders& folders, const std::string& setting) {
+    const std::string folder = resolvedFolder(stripFolderSetting(setting));
+    if (folder.empty()) return {};
+    const size_t slash = folders.settingsFile.rfind('/');
+    const std::string data =
+        slash == std::string::npos ? std::string() : folders.settingsFile.substr(0, slash + 1);
+    const std::pair<const char*, const std::string*> own[] = {
+        {"Incoming Files", &folders.incoming}, {"Current Files", &folders.current},
+        {"Done Files", &folders.done},         {"Status", &folders.status},
+        {"data folder", &data}};
+    for (const auto& [name, path] : own) {
+        if (!path->empty() && resolvedFolder(*path) == folder) return name;
+    }
+    return {};
+}
 
 // The import's view of this thread: its stop test, its progress and the path
 // of the open dictation under the LThread lock.
@@ -89,6 +109,34 @@ LLockObject& BGLoad::incomingLock() { return typix::incomingLock(); }
 void BGLoad::SetFileInUse(const std::string& path) {
     LLock guard(lock());
     fileInUse_ = path;
+}
+
+void BGLoad::notice(const std::string& text) {
+    report_.notices.push_back(text);
+    for (const std::string& said : saidNotices_) {
+        if (said == text) return;
+    }
+    saidNotices_.push_back(text);
+    {
+        LLock guard(lock());
+        pendingNotices_.push_back(text);
+    }
+    postNotify();
+}
+
+std::vector<std::string> BGLoad::TakeNotices() {
+    LLock guard(lock());
+    std::vector<std::string> out;
+    out.swap(pendingNotices_);
+    return out;
+}
+
+bool BGLoad::refusesOwnFolder(const std::string& setting, const char* channel) {
+    const std::string own = ownFolderNamed(folders_, setting);
+    if (own.empty()) return false;
+    notice(std::string("The ") + channel + " setting names the program's own " + own +
+           " folder, so it is not scanned. Choose another folder in Settings.");
+    return true;
 }
 
 bool BGLoad::stopNow() { return externalStop_.load() || stopRequested(); }
@@ -197,6 +245,7 @@ bool BGLoad::ShouldDropBadFile(const std::string& name) {
 void BGLoad::ScanDropFolder(const std::string& setting, float base) {
     const std::string folder = stripFolderSetting(setting);
     if (folder.empty()) return;  // an unset folder is not scanned at all
+    if (refusesOwnFolder(setting, base < 0.42f ? "LAN folder" : "e-mail attachment folder")) return;
     float weight = 0.5f;
     for (FolderIterator it(folder + "/*.dct"); it.valid() && !stopNow(); it.next()) {
         if (it.isDirectory()) continue;
@@ -207,17 +256,40 @@ void BGLoad::ScanDropFolder(const std::string& setting, float base) {
             report_.skipped.push_back(name);
             continue;
         }
-        const std::string source = folder + "/" + name;
-        if (IsCompletePackage(source)) {
-            if (copyIntoFolder(source, folders_.incoming, name)) {
-                std::remove(source.c_str());
-                report_.fetched.push_back(name);
-            }
-        } else if (ShouldDropBadFile(source)) {
-            std::remove(source.c_str());
-        }
+        takeFromFolder(folder, name, false);
     }
     if (!stopNow()) fetchDropFolderAudio(folder);
+}
+
+void BGLoad::takeFromFolder(const std::string& folder, const std::string& name, bool audio) {
+    const std::string source = folder + "/" + name;
+    struct stat info;
+    if (::stat(source.c_str(), &info) != 0) return;
+    KeptSources kept(KeptSources::pathBeside(folders_.settingsFile));
+    const int64_t size = info.st_size, time = info.st_mtime;
+    if (kept.isRemembered(source)) {
+        if (kept.isUnchanged(source, size, time)) return;  // taken before, could not be deleted
+        kept.forget(source);
+    }
+    // A package is taken once it is whole; an audio file once it has settled
+    // (checked by the caller), and one that does not decode stays in Incoming.
+    if (!audio && !IsCompletePackage(source)) {
+        if (ShouldDropBadFile(source)) std::remove(source.c_str());
+        return;
+    }
+    const std::string placed = copyIntoFolder(source, folders_.incoming, name);
+    if (placed.empty()) {
+        report_.failures.push_back(source + ": cannot be copied into Incoming Files");
+        return;
+    }
+    report_.fetched.push_back(name);
+    if (placed != name) report_.renamed.push_back(name + " as " + placed);
+    if (std::remove(source.c_str()) != 0) {
+        kept.remember(source, size, time);
+        notice(std::string(audio ? "The audio file " : "The package ") + source +
+               " could not be deleted (" + std::strerror(errno) +
+               "); it was imported once and is skipped while it is unchanged.");
+    }
 }
 
 void BGLoad::fetchDropFolderAudio(const std::string& folder) {
@@ -230,18 +302,7 @@ void BGLoad::fetchDropFolderAudio(const std::string& folder) {
             continue;
         }
         if (now - it.modificationTime() < kDropAudioSettleSeconds) continue;
-        // A file of that name already waiting in Incoming Files is kept; the
-        // later arrival takes a free name beside it.
-        const auto [stem, extension] = splitExtension(name);
-        const std::string target = freeName(stem, extension, [&](const std::string& n) {
-            struct stat info {};
-            return ::stat((folders_.incoming + n).c_str(), &info) == 0;
-        });
-        const std::string source = folder + "/" + name;
-        if (!target.empty() && copyIntoFolder(source, folders_.incoming, target)) {
-            std::remove(source.c_str());
-            report_.fetched.push_back(name);
-        }
+        takeFromFolder(folder, name, true);
     }
 }
 
@@ -253,14 +314,25 @@ ImportResult BGLoad::ImportPackage(const std::string& path, float start, float s
 }
 
 bool BGLoad::ImportWave(const std::string& path, float start, float span) {
-    return importOneWave(path, start, span) == AudioOutcome::Ok;
+    std::string base;
+    return importOneWave(path, start, span, base) == AudioOutcome::Ok;
 }
 
-AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float span) {
+AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float span,
+                                   std::string& base) {
     size_t slash = path.rfind('/');
-    std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
-    size_t dot = base.rfind('.');
-    if (dot != std::string::npos) base.resize(dot);
+    const std::string stem =
+        splitExtension(path.substr(slash == std::string::npos ? 0 : slash + 1)).first;
+    // A hand-loaded wave never replaces a dictation of the same name (the
+    // open one included): any file of the triple makes the name taken, so
+    // the arrival never inherits another dictation's record or typing.
+    base = freeName(stem, "", [this](const std::string& name) {
+        std::error_code error;
+        for (const char* extension : {".wav", ".dat", ".txt"})
+            if (std::filesystem::exists(folders_.current + name + extension, error)) return true;
+        return false;
+    });
+    if (base.empty()) return AudioOutcome::OutputFailed;
     const std::string target = folders_.current + base + ".wav";
     AudioOutcome outcome = convertWave(
         path, target, false, [this] { return stopNow(); },
@@ -269,6 +341,17 @@ AudioOutcome BGLoad::importOneWave(const std::string& path, float start, float s
         });
     if (outcome == AudioOutcome::Ok) newDictation_.store(true);
     return outcome;
+}
+
+void BGLoad::importArrival(const std::string& name) {
+    LLock guard(incomingLock());
+    const std::string path = folders_.incoming + name;
+    ImportResult result = ImportPackage(path, progress_.load(), 0.0f);
+    report_.imports.push_back({name, result.status, false, result.base, result.reason});
+    if (stopNow()) return;
+    if (result.removesPackage()) std::remove(path.c_str());
+    // The list shows each dictation as soon as it is in, not after the check.
+    if (result.taken()) postNotify();
 }
 
 void BGLoad::ImportIncoming() {
@@ -286,9 +369,10 @@ void BGLoad::ImportIncoming() {
     for (FolderIterator it(folders_.incoming + "*.wav"); it.valid() && !stopNow(); it.next()) {
         if (it.isDirectory()) continue;
         const std::string path = it.path();
+        std::string base;
         AudioOutcome outcome =
-            importOneWave(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight);
-        report_.imports.push_back(waveReport(it.name(), outcome));
+            importOneWave(path, 0.5f + 0.5f * (1.0f - weight), 0.25f * weight, base);
+        report_.imports.push_back(waveReport(it.name(), base, outcome));
         if (stopNow()) break;
         // A wave that could not be written out stays for the next pass.
         if (outcome != AudioOutcome::OutputFailed) std::remove(path.c_str());
@@ -308,7 +392,7 @@ void BGLoad::importAudioFiles(float& weight) {
             [&](int blocks) {
                 SetProgress(start + static_cast<float>(1.0 - std::pow(0.95, blocks)) * span);
             });
-        PassReport::Import line = waveReport(it.name(), result.outcome);
+        PassReport::Import line = waveReport(it.name(), result.base, result.outcome);
         line.isWave = false;
         line.base = result.base;
         if (!result.reason.empty()) line.reason = result.reason;

@@ -40,6 +40,13 @@ struct TransferFolders {
     std::string settingsFile;  // settings.ini
 };
 
+// The name of the program's own folder ("Incoming Files", "Current Files",
+// "Done Files", "Status" or "data folder") that the folder setting names or
+// resolves to, "" when it is none of them.  Such a folder is never a LAN or
+// e-mail source: the scan would take packages out of Incoming Files, and the
+// status publication would delete every status file.
+std::string ownFolderNamed(const TransferFolders& folders, const std::string& setting);
+
 // Seconds since 1970; replaceable so that tests can move time.
 using TransferClock = std::function<int64_t()>;
 int64_t systemClockSeconds();
@@ -58,7 +65,13 @@ struct PassReport {
     std::vector<std::string> fetched;    // package names taken from FTP or a folder
     std::vector<std::string> skipped;    // names refused as not plain
     std::vector<std::string> published;  // status files uploaded
+    std::vector<std::string> renamed;    // "NAME as FREE NAME": arrivals that met a waiting file
+    std::vector<std::string> failures;   // one line per file a channel could not take
+    std::vector<std::string> notices;    // what the typist is told (status line)
     std::vector<Import> imports;
+    // True when a channel failed: the FTP check ended early, or a file could
+    // not be taken.
+    bool channelFailed() const { return !ftpError.empty() || !failures.empty(); }
 };
 
 class BGLoad : public LThreadNotifyProgress {
@@ -97,6 +110,11 @@ public:
     bool ShouldDropBadFile(const std::string& name);
     void SetProgress(float value);
 
+    // Messages for the status line since the last call: a source that could
+    // not be deleted, an FTP certificate problem, a refused folder.  Each
+    // distinct message is given once per run.  Interface thread.
+    std::vector<std::string> TakeNotices();
+
     // Counts posts of the notify message (tests of the progress throttle).
     int notifyCount() const { return notifyCount_.load(); }
     // A stop request made from outside the thread, for runPass() callers.
@@ -115,11 +133,22 @@ private:
     bool openFtp(FileTransfer& ftp);
     void fetchPackages(FileTransfer& ftp, float& weight);
     void publishStatusFiles(FileTransfer& ftp, float& weight);
-    AudioOutcome importOneWave(const std::string& path, float start, float span);
     // Every other audio file in Incoming Files; one that does not decode stays.
     void importAudioFiles(float& weight);
     // Audio files in a LAN or e-mail folder, once settled, into Incoming Files.
     void fetchDropFolderAudio(const std::string& folder);
+    // Imports under the file's own base name, or the first free "base (2)",
+    // "base (3)", ... when a dictation of that name is in Current Files;
+    // `base` receives the name used.
+    AudioOutcome importOneWave(const std::string& path, float start, float span,
+                               std::string& base);
+    void notice(const std::string& text);
+    bool refusesOwnFolder(const std::string& setting, const char* channel);
+    // Copies one package (audio: one settled audio file) from a LAN or e-mail
+    // folder into Incoming Files under a free name and deletes the source.
+    void takeFromFolder(const std::string& folder, const std::string& name, bool audio);
+    void fetchOne(FileTransfer& ftp, const std::string& name, const std::string& where);
+    void importArrival(const std::string& name);
 
     TransferFolders folders_;
     TransferClock clock_;
@@ -134,6 +163,8 @@ private:
     std::atomic<bool> externalStop_{false};
     PassReport report_;  // worker side only
     UndecodableFiles undecodable_;  // worker side only
+    std::vector<std::string> pendingNotices_;  // guarded by lock()
+    std::vector<std::string> saidNotices_;     // worker side only
 };
 
 // The one BGLoad of the program.  Its folders are set by the start-up code

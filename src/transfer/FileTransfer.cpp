@@ -2,9 +2,13 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -17,8 +21,14 @@ namespace {
 
 constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kSilenceTimeoutSeconds = 20;
+// The longest the transfer loop sleeps between two looks at its sockets.
+// libcurl 7.88 can leave a passive data connection unstarted until its own
+// one-second default wait ends; waking this often turns that stall into a
+// few milliseconds, and a wake-up with nothing to do costs next to nothing.
+constexpr int kPollMilliseconds = 2;
 
 CURL* handleOf(void* curl) { return static_cast<CURL*>(curl); }
+CURLM* multiOf(void* multi) { return static_cast<CURLM*>(multi); }
 
 void initCurlOnce() {
     static std::once_flag once;
@@ -31,6 +41,8 @@ std::string escaped(CURL* curl, const std::string& text) {
     curl_free(out);
     return result;
 }
+
+size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
 
 size_t appendToString(char* data, size_t size, size_t count, void* target) {
     static_cast<std::string*>(target)->append(data, size * count);
@@ -60,24 +72,110 @@ bool isPlainPort(const std::string& text) {
     return std::atoi(text.c_str()) > 0 && std::atoi(text.c_str()) < 65536;
 }
 
+// Failures that concern one file or one command; every other failure means
+// the connection is gone (or never was).
+bool isRefusalOfOneRequest(CURLcode code) {
+    switch (code) {
+        case CURLE_REMOTE_FILE_NOT_FOUND:
+        case CURLE_QUOTE_ERROR:
+        case CURLE_UPLOAD_FAILED:
+        case CURLE_REMOTE_ACCESS_DENIED:
+        case CURLE_FTP_COULDNT_RETR_FILE:
+        case CURLE_WRITE_ERROR:
+        case CURLE_READ_ERROR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string hexFingerprint(const unsigned char* digest, unsigned length) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned i = 0; i < length; ++i) {
+        if (i) out += ':';
+        out += hex[digest[i] >> 4];
+        out += hex[digest[i] & 15];
+    }
+    return out;
+}
+
 }  // namespace
 
-bool parseFtpServer(const std::string& server, std::string& baseUrl, bool& requireTls) {
+std::string normaliseFingerprint(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+// The TLS side of a session: every handshake records the server
+// certificate's fingerprint; with a trusted fingerprint set, that one
+// certificate (and no other) is accepted in place of the usual verification.
+struct FileTransfer::TlsHooks {
+    static FileTransfer* owner(X509_STORE_CTX* store) {
+        auto* ssl = static_cast<SSL*>(
+            X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+        return ssl ? static_cast<FileTransfer*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)))
+                   : nullptr;
+    }
+    static std::string leafFingerprint(X509_STORE_CTX* store) {
+        STACK_OF(X509)* chain = X509_STORE_CTX_get0_chain(store);
+        X509* leaf = chain && sk_X509_num(chain) > 0 ? sk_X509_value(chain, 0)
+                                                     : X509_STORE_CTX_get0_cert(store);
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned length = 0;
+        if (!leaf || X509_digest(leaf, EVP_sha256(), digest, &length) != 1) return {};
+        return hexFingerprint(digest, length);
+    }
+    static int verify(int preverified, X509_STORE_CTX* store) {
+        FileTransfer* self = owner(store);
+        if (!self) return preverified;
+        self->peerFingerprint_ = leafFingerprint(store);
+        if (self->trusted_.empty()) return preverified;
+        return normaliseFingerprint(self->peerFingerprint_) == self->trusted_ ? 1 : 0;
+    }
+    static CURLcode context(CURL*, void* sslContext, void* self) {
+        auto* ctx = static_cast<SSL_CTX*>(sslContext);
+        auto* transfer = static_cast<FileTransfer*>(self);
+        SSL_CTX_set_app_data(ctx, transfer);
+        SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, verify);
+        transfer->encrypted_ = true;
+        return CURLE_OK;
+    }
+    // Keeps the server's last refusal (4xx or 5xx), for messages that quote it.
+    static int debug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+        if (type != CURLINFO_HEADER_IN) return 0;
+        std::string line(data, size);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        // Only refusals: the QUIT that follows one must not hide it.
+    if (line.size() > 3 && (line[0] == '4' || line[0] == '5')) static_cast<FileTransfer*>(self)->lastReply_ = line;
+        return 0;
+    }
+};
+
+bool parseFtpServer(const std::string& server, std::string& baseUrl, FtpSecurity& security) {
     std::string rest = server;
     while (!rest.empty() && (rest.back() == ' ' || rest.back() == '/')) rest.pop_back();
     while (!rest.empty() && rest.front() == ' ') rest.erase(rest.begin());
-    requireTls = false;
+    security = FtpSecurity::TlsIfOffered;
+    std::string scheme = "ftp://", port = "21";
     if (rest.rfind("ftps://", 0) == 0) {
-        requireTls = true;
+        security = FtpSecurity::ImplicitTls;
+        scheme = "ftps://";
+        port = "990";
         rest = rest.substr(7);
     } else if (rest.rfind("ftp://", 0) == 0) {
+        security = FtpSecurity::Plain;
         rest = rest.substr(6);
     } else if (rest.find("://") != std::string::npos) {
         return false;
     }
     // Only host[:port] is taken; a path in the URL belongs in "ftpdir".
     rest = rest.substr(0, rest.find('/'));
-    std::string host = rest, port = "21";
+    std::string host = rest;
     size_t colon = rest.rfind(':');
     if (colon != std::string::npos && rest.find(']') == std::string::npos) {
         host = rest.substr(0, colon);
@@ -90,7 +188,7 @@ bool parseFtpServer(const std::string& server, std::string& baseUrl, bool& requi
     for (char c : host) {
         if (static_cast<unsigned char>(c) <= ' ' || c == '@' || c == '?' || c == '#') return false;
     }
-    baseUrl = "ftp://" + host + ":" + port + "/";
+    baseUrl = scheme + host + ":" + port + "/";
     return true;
 }
 
@@ -103,37 +201,94 @@ struct FileTransfer::Request {
     LFile* upload = nullptr;
     int64_t uploadSize = 0;
     curl_slist* quote = nullptr;
+    bool fileInfo = false;  // ask for SIZE and MDTM
 };
 
 FileTransfer::FileTransfer() = default;
 
 FileTransfer::~FileTransfer() { close(); }
 
+void FileTransfer::setTrustedFingerprint(const std::string& fingerprint) {
+    trusted_ = normaliseFingerprint(fingerprint);
+}
+
 bool FileTransfer::open() {
     if (curl_) return true;
     initCurlOnce();
     curl_ = curl_easy_init();
-    return curl_ != nullptr;
+    multi_ = curl_multi_init();
+    if (curl_ && multi_) return true;
+    close();
+    return false;
 }
 
 void FileTransfer::close() {
     if (curl_) curl_easy_cleanup(handleOf(curl_));
+    if (multi_) curl_multi_cleanup(multiOf(multi_));
     curl_ = nullptr;
+    multi_ = nullptr;
     baseUrl_.clear();
     directory_.clear();
 }
 
+void FileTransfer::describeFailure(int result, const char* detail) {
+    const auto code = static_cast<CURLcode>(result);
+    sessionLost_ = !isRefusalOfOneRequest(code);
+    certificateFailed_ = code == CURLE_PEER_FAILED_VERIFICATION ||
+                         (!trusted_.empty() && code == CURLE_SSL_CONNECT_ERROR &&
+                          !peerFingerprint_.empty() &&
+                          normaliseFingerprint(peerFingerprint_) != trusted_);
+    std::string text = detail[0] ? detail : curl_easy_strerror(code);
+    if (certificateFailed_) {
+        if (!trusted_.empty() && code != CURLE_PEER_FAILED_VERIFICATION)
+            text = "the server's certificate is not the one trusted in the settings";
+        lastError_ = "the FTP server's certificate cannot be verified (" + text +
+                     "); SHA-256 fingerprint " + peerFingerprint_;
+        return;
+    }
+    // The server's own words say more than the library's summary.
+    const bool replied = lastReply_.size() > 3 && (lastReply_[0] == '4' || lastReply_[0] == '5');
+    lastError_ = replied ? "the server answered \"" + lastReply_ + "\"" : text;
+}
+
 bool FileTransfer::perform(Request& request) {
     CURL* curl = handleOf(curl_);
-    // A reset keeps the live connection, so one login serves the whole check.
+    // A reset keeps the live connection (held by the multi handle), so one
+    // login serves the whole check.
     curl_easy_reset(curl);
+    char errorText[CURL_ERROR_SIZE] = {};
+    lastReply_.clear();
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, kSilenceTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kSilenceTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, requireTls_ ? CURLUSESSL_ALL : CURLUSESSL_TRY);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, TlsHooks::debug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+    switch (security_) {
+        case FtpSecurity::Plain:
+            curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
+            break;
+        case FtpSecurity::TlsIfOffered:
+            curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+            break;
+        case FtpSecurity::ImplicitTls:
+            curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            break;
+    }
+    if (security_ != FtpSecurity::Plain) {
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, TlsHooks::context);
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, this);
+        // A trusted fingerprint names the one certificate to accept, whatever
+        // its issuer or names; the check runs in the verify hook.
+        if (!trusted_.empty()) {
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+        }
+    }
     curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 1L);
     curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, 0L);
     if (!user_.empty()) {
@@ -144,8 +299,12 @@ bool FileTransfer::perform(Request& request) {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkStop);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop_);
     if (request.noBody) curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    if (request.fileInfo) curl_easy_setopt(curl, CURLOPT_FILETIME, 1L);
     if (request.listOnly) curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 1L);
     if (request.quote) curl_easy_setopt(curl, CURLOPT_POSTQUOTE, request.quote);
+    // Replies to requests without a body (SIZE and MDTM of a file) arrive as
+    // header text; nobody needs them on standard output.
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discard);
     if (request.listing) {
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendToString);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, request.listing);
@@ -159,9 +318,37 @@ bool FileTransfer::perform(Request& request) {
         curl_easy_setopt(curl, CURLOPT_READDATA, request.upload);
         curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(request.uploadSize));
     }
-    CURLcode code = curl_easy_perform(curl);
-    lastError_ = code == CURLE_OK ? "" : curl_easy_strerror(code);
-    return code == CURLE_OK;
+    const int code = runToEnd();
+    if (code == CURLE_OK) {
+        lastError_.clear();
+        sessionLost_ = certificateFailed_ = false;
+        return true;
+    }
+    describeFailure(code, errorText);
+    return false;
+}
+
+int FileTransfer::runToEnd() {
+    CURLM* multi = multiOf(multi_);
+    CURL* curl = handleOf(curl_);
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
+    CURLcode code = CURLE_OK;
+    for (int running = 1; running;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running && curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl) code = message->data.result;
+    }
+    curl_multi_remove_handle(multi, curl);
+    return code;
 }
 
 bool FileTransfer::connect(const std::string& server, const std::string& user,
@@ -170,12 +357,15 @@ bool FileTransfer::connect(const std::string& server, const std::string& user,
     directory_.clear();
     if (!curl_) return false;
     std::string base;
-    bool tls = false;
-    if (!parseFtpServer(server, base, tls)) {
+    FtpSecurity security = FtpSecurity::TlsIfOffered;
+    if (!parseFtpServer(server, base, security)) {
         lastError_ = "no usable server name";
+        sessionLost_ = true;
         return false;
     }
-    requireTls_ = tls;
+    security_ = security;
+    encrypted_ = false;
+    peerFingerprint_.clear();
     user_ = user;
     password_ = password;
     Request login;
@@ -264,6 +454,22 @@ bool FileTransfer::deleteFile(const std::string& remote) {
     bool ok = dele.quote && perform(dele);
     curl_slist_free_all(dele.quote);
     return ok;
+}
+
+bool FileTransfer::fileInfo(const std::string& remote, int64_t& size, int64_t& time) {
+    size = time = -1;
+    if (!isConnected()) return false;
+    Request info;
+    info.url = fileUrl(remote);
+    info.noBody = true;
+    info.fileInfo = true;
+    if (!perform(info)) return false;
+    curl_off_t length = -1, stamp = -1;
+    curl_easy_getinfo(handleOf(curl_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    curl_easy_getinfo(handleOf(curl_), CURLINFO_FILETIME_T, &stamp);
+    size = length;
+    time = stamp;
+    return true;
 }
 
 bool FileTransfer::list(std::string& out) {

@@ -9,15 +9,30 @@
 // 20 s, and the stop predicate (checked several times a second while a command
 // or a transfer runs) aborts the current operation at once.
 //
-// Server forms accepted by connect(): "host", "host:port", "ftp://host[:port]"
-// (TLS used when the server offers it) and "ftps://host[:port]" (TLS required;
-// explicit AUTH TLS on the given port, 21 by default).  An empty user name logs
-// in anonymously.  Transfers are binary and passive.
+// Server forms accepted by connect():
+//  - "host" or "host:port": TLS (AUTH TLS) when the server offers it, with its
+//    certificate verified; plain FTP only when the server offers no TLS;
+//  - "ftp://host[:port]": plain FTP, as the user chose it;
+//  - "ftps://host[:port]": implicit TLS (port 990 by default).
+// A certificate that cannot be verified ends the connection before the user
+// name is sent; lastError() names the problem and peerFingerprint() gives the
+// certificate's SHA-256 fingerprint, which setTrustedFingerprint() accepts as
+// the one certificate to trust for this server.  An empty user name logs in
+// anonymously; blanks in the user name and password are sent as they are.
+// Transfers are binary and passive, driven through libcurl's multi interface
+// with a short wait, so no transfer sits idle on a library time-out.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace typix {
+
+enum class FtpSecurity {
+    Plain,         // ftp://: no TLS at all
+    TlsIfOffered,  // bare host: AUTH TLS when offered, verified
+    ImplicitTls,   // ftps://: TLS from the first byte
+};
 
 class FileTransfer {
 public:
@@ -30,6 +45,9 @@ public:
 
     // Checked during every network operation; true aborts it (result false).
     void setStopPredicate(StopPredicate stop) { stop_ = std::move(stop); }
+    // The SHA-256 fingerprint (hex, ':' and letter case ignored) of a server
+    // certificate to accept although it cannot be verified.  "" for none.
+    void setTrustedFingerprint(const std::string& fingerprint);
 
     // Prepares the session (the library handle).  True when it is usable.
     bool open();
@@ -50,11 +68,26 @@ public:
     // Uploads `local` under the name `remote` in the current directory.
     bool putFile(const std::string& local, const std::string& remote);
     bool deleteFile(const std::string& remote);
+    // The size in bytes and modification time (seconds since 1970) of
+    // `remote`; -1 for what the server does not tell.  False when the file
+    // cannot be examined.
+    bool fileInfo(const std::string& remote, int64_t& size, int64_t& time);
 
     bool isOpen() const { return curl_ != nullptr; }
     bool isConnected() const { return !baseUrl_.empty(); }
-    // The libcurl message of the last failure ("" when none), for reports.
+    // What went wrong in the last failed operation ("" when none), for
+    // reports: the server's own reply where it gave one.
     const std::string& lastError() const { return lastError_; }
+    // True when the last failure lost the connection or never had one (the
+    // session is over), false for a refusal of one file or command.
+    bool lastFailureEndedSession() const { return sessionLost_; }
+    // True when the last failure was a server certificate that could not be
+    // verified; peerFingerprint() then names that certificate.
+    bool lastFailureIsCertificate() const { return certificateFailed_; }
+    // "AB:CD:..." of the server certificate last seen, "" before any TLS.
+    const std::string& peerFingerprint() const { return peerFingerprint_; }
+    // Whether the session is encrypted (known after connect()).
+    bool isEncrypted() const { return encrypted_; }
 
     // One listing of the current directory, filtered by a wildcard pattern
     // ('*' and '?', letter case ignored).  The caller's loop is:
@@ -78,22 +111,39 @@ private:
     friend class DirIterator;
     struct Request;
     bool perform(Request& request);
+    int runToEnd();  // CURLcode
+    void describeFailure(int code, const char* detail);
     std::string directoryUrl() const;
     std::string fileUrl(const std::string& name) const;
     bool list(std::string& out);
 
-    void* curl_ = nullptr;  // CURL*
-    std::string baseUrl_;   // "ftp://host:port/" once connected
-    std::string directory_; // escaped path below baseUrl_, ends with '/' or empty
-    bool requireTls_ = false;
+    void* curl_ = nullptr;   // CURL*
+    void* multi_ = nullptr;  // CURLM*, owns the connection between requests
+    std::string baseUrl_;    // "ftp://host:port/" once connected
+    std::string directory_;  // escaped path below baseUrl_, ends with '/' or empty
+    FtpSecurity security_ = FtpSecurity::TlsIfOffered;
     std::string user_, password_;
     std::string lastError_;
+    std::string lastReply_;  // the server's last reply line
+    bool sessionLost_ = false;
+    bool certificateFailed_ = false;
+    bool encrypted_ = false;
+    std::string trusted_;          // normalised fingerprint, "" for none
+    std::string peerFingerprint_;  // written by the TLS verify callback
     StopPredicate stop_;
+
+public:
+    // For the TLS callbacks of the implementation file only.
+    struct TlsHooks;
+    friend struct TlsHooks;
 };
 
 // Splits "host", "host:port", "ftp://..." or "ftps://..." into a base URL
-// ("ftp://host:port/") and whether TLS is required.  False for an empty or
-// unusable server text.
-bool parseFtpServer(const std::string& server, std::string& baseUrl, bool& requireTls);
+// ("ftp://host:port/" or "ftps://host:port/") and the security it asks for.
+// False for an empty or unusable server text.
+bool parseFtpServer(const std::string& server, std::string& baseUrl, FtpSecurity& security);
+
+// "AB:CD:..." -> "abcd...": the form fingerprints are compared in.
+std::string normaliseFingerprint(const std::string& text);
 
 }  // namespace typix

@@ -15,8 +15,8 @@ namespace typix {
 LLockObject& incomingLock();
 
 // Copies the file `path` into `incomingFolder` (ending with '/') under its own
-// name and extension, replacing a file of that name there, while holding
-// incomingLock().  The copy goes to a temporary name first and is renamed into
+// name and extension, or under a free name ("memo (2).dct") when a file of
+// that name waits there, while holding incomingLock().  The copy goes to a temporary name first and is renamed into
 // place, so the folder never shows a half-written file.  False when `path`
 // names no readable regular file or the copy failed; nothing is left behind.
 bool copyIntoIncoming(const std::string& path, const std::string& incomingFolder);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <mutex>
 #include <random>
 
 #include "app/Settings.h"
@@ -31,13 +32,13 @@ std::string envelopeSender(const MailSettings& settings) {
 
 MailSettings mailSettingsFrom(const Settings& settings) {
     return {settings.smtpServer(), settings.smtpUser(), settings.smtpPassword(),
-            settings.smtpFrom()};
+            settings.smtpFrom(), settings.smtpCaFile()};
 }
 
 std::unique_ptr<MailTransport> chooseMailTransport(const MailSettings& settings) {
     if (!settings.server.empty())
         return std::make_unique<SmtpMailTransport>(
-            SmtpAccount{settings.server, settings.user, settings.password});
+            SmtpAccount{settings.server, settings.user, settings.password, settings.caFile});
     std::string program = SendmailTransport::findProgram();
     if (!program.empty()) return std::make_unique<SendmailTransport>(program);
     return nullptr;
@@ -49,23 +50,34 @@ bool isMailAvailable(const MailSettings& settings) {
 
 MailSendResult sendMailWith(MailTransport& transport, const std::string& from,
                             const std::string& recipient, const std::string& subject,
-                            const std::string& body, const std::string& attachment) {
+                            const std::string& body, const std::string& attachment,
+                            const MailCancel& cancel) {
+    static std::mutex randomLock;
     static std::mt19937_64 random{std::random_device{}()};
+    uint64_t tag;
+    {
+        std::lock_guard<std::mutex> hold(randomLock);
+        tag = random();
+    }
     MailMessage mail{from, recipient, subject, body, attachment};
-    MimeResult mime = buildMimeMessage(mail, std::time(nullptr), random());
+    MimeResult mime = buildMimeMessage(mail, std::time(nullptr), tag);
     if (!mime.ok) return {false, mime.error};
-    return transport.send(from, recipient, mime.text);
+    // buildMimeMessage accepted both, so both parse.
+    Mailbox to, sender;
+    parseMailbox(recipient, to);
+    if (!from.empty()) parseMailbox(from, sender);
+    return transport.send(sender.address, to.address, mime.text, cancel);
 }
 
 MailSendResult sendMail(const MailSettings& settings, const std::string& recipient,
                         const std::string& subject, const std::string& body,
-                        const std::string& attachment) {
+                        const std::string& attachment, const MailCancel& cancel) {
     std::unique_ptr<MailTransport> transport = chooseMailTransport(settings);
     if (!transport)
         return {false, "No mail system is set up: configure an SMTP server in Settings or "
                        "install a sendmail-compatible mail program."};
     return sendMailWith(*transport, envelopeSender(settings), recipient, subject, body,
-                        attachment);
+                        attachment, cancel);
 }
 
 }  // namespace typix

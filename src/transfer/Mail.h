@@ -20,6 +20,7 @@ struct MailSettings {
     std::string user;
     std::string password;
     std::string from;      // sender address; "" lets the mail system choose
+    std::string caFile = "";  // CA bundle for the SMTP server's certificate; "" = system's
 };
 
 MailSettings mailSettingsFrom(const Settings& settings);
@@ -33,13 +34,17 @@ bool isMailAvailable(const MailSettings& settings);
 
 // Builds the message (UTF-8 body, the attachment when `attachment` is not
 // empty) and hands it over.  sent is true only when the mail system took it.
+// Addresses may carry a display name ("Name <address>"): the envelope gets
+// the address alone, the headers the encoded name.  `cancel` (may be empty)
+// ends the hand-over early.
 MailSendResult sendMail(const MailSettings& settings, const std::string& recipient,
                         const std::string& subject, const std::string& body,
-                        const std::string& attachment);
+                        const std::string& attachment, const MailCancel& cancel = {});
 
 // The same over a given transport (tests, or a caller that chose one).
 MailSendResult sendMailWith(MailTransport& transport, const std::string& from,
                             const std::string& recipient, const std::string& subject,
-                            const std::string& body, const std::string& attachment);
+                            const std::string& body, const std::string& attachment,
+                            const MailCancel& cancel = {});
 
 }  // namespace typix

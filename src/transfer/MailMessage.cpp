@@ -164,6 +164,52 @@ std::string guessContentType(const std::string& fileName) {
     return "application/octet-stream";
 }
 
+bool parseMailbox(const std::string& text, Mailbox& mailbox) {
+    if (hasLineBreak(text)) return false;
+    const auto trim = [](std::string value) {
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+        size_t first = value.find_first_not_of(" \t");
+        return first == std::string::npos ? std::string() : value.substr(first);
+    };
+    std::string name, address = trim(text);
+    const size_t open = address.rfind('<');
+    if (open != std::string::npos) {
+        const size_t close = address.find('>', open);
+        if (close == std::string::npos || trim(address.substr(close + 1)) != "") return false;
+        name = trim(address.substr(0, open));
+        address = trim(address.substr(open + 1, close - open - 1));
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+            std::string unquoted;
+            for (size_t i = 1; i + 1 < name.size(); ++i) {
+                if (name[i] == '\\' && i + 2 < name.size()) ++i;
+                unquoted += name[i];
+            }
+            name = unquoted;
+        }
+    }
+    if (address.empty() || address.find_first_of(" \t<>\"") != std::string::npos) return false;
+    mailbox = {name, address};
+    return true;
+}
+
+std::string headerMailbox(const Mailbox& mailbox) {
+    if (mailbox.name.empty()) return mailbox.address;
+    std::string name;
+    if (!isAscii(mailbox.name)) {
+        name = encodeHeaderText(mailbox.name);
+    } else if (mailbox.name.find_first_of("()<>[]:;@\\,.\"") != std::string::npos) {
+        name = "\"";
+        for (char c : mailbox.name) {
+            if (c == '"' || c == '\\') name += '\\';
+            name += c;
+        }
+        name += '"';
+    } else {
+        name = mailbox.name;
+    }
+    return name + " <" + mailbox.address + ">";
+}
+
 MimeResult buildMimeMessage(const MailMessage& mail, std::time_t now, uint64_t uniqueTag) {
     MimeResult result;
     if (mail.to.empty()) {
@@ -172,6 +218,15 @@ MimeResult buildMimeMessage(const MailMessage& mail, std::time_t now, uint64_t u
     }
     if (hasLineBreak(mail.to) || hasLineBreak(mail.from)) {
         result.error = "An e-mail address holds a line break.";
+        return result;
+    }
+    Mailbox to, from;
+    if (!parseMailbox(mail.to, to)) {
+        result.error = "\"" + mail.to + "\" is not an e-mail address.";
+        return result;
+    }
+    if (!mail.from.empty() && !parseMailbox(mail.from, from)) {
+        result.error = "The sender \"" + mail.from + "\" is not an e-mail address.";
         return result;
     }
     std::string attached;
@@ -186,8 +241,8 @@ MimeResult buildMimeMessage(const MailMessage& mail, std::time_t now, uint64_t u
     std::snprintf(tag, sizeof tag, "%016llx.%lld", static_cast<unsigned long long>(uniqueTag),
                   static_cast<long long>(now));
     std::string text;
-    if (!mail.from.empty()) text += "From: " + mail.from + kCrLf;
-    text += "To: " + mail.to + kCrLf;
+    if (!mail.from.empty()) text += "From: " + headerMailbox(from) + kCrLf;
+    text += "To: " + headerMailbox(to) + kCrLf;
     text += "Subject: " + encodeHeaderText(subject) + kCrLf;
     text += "Date: " + mailDate(now) + kCrLf;
     text += "Message-ID: <" + std::string(tag) + "@" + hostName() + ">" + kCrLf;

@@ -10,9 +10,25 @@
 
 namespace typix {
 
+// An address as people write it: "Typist \u00dcnal <typist@example.net>",
+// "\"Smith, J.\" <j@x.org>", "<j@x.org>" or "j@x.org".
+struct Mailbox {
+    std::string name;     // display name, UTF-8, "" when none
+    std::string address;  // the address alone: what the envelope carries
+};
+
+// Splits `text` into display name and address.  False for an empty address
+// or one with blanks, angle brackets or line breaks in it.
+bool parseMailbox(const std::string& text, Mailbox& mailbox);
+
+// The header form: "Name <address>", the name quoted when it holds special
+// characters and RFC 2047-encoded when it is not ASCII; the bare address
+// when there is no name.
+std::string headerMailbox(const Mailbox& mailbox);
+
 struct MailMessage {
-    std::string from;        // sender address; "" leaves the From header out
-    std::string to;          // recipient address
+    std::string from;        // sender as written (see Mailbox); "" leaves the From header out
+    std::string to;          // recipient as written (see Mailbox)
     std::string subject;     // UTF-8
     std::string body;        // UTF-8, sent byte for byte
     std::string attachment;  // path of a file to attach; "" for none
@@ -26,8 +42,9 @@ struct MimeResult {
 
 // Builds the message.  `now` stamps the Date header (GMT); `uniqueTag` makes
 // the Message-ID unique (callers pass something random).  Fails, with the
-// reason, when the recipient is empty or holds a line break (a header could
-// be smuggled in), or when the attachment can't be read.
+// reason, when the recipient is empty or not an address, when an address
+// holds a line break (a header could be smuggled in), or when the attachment
+// can't be read.
 MimeResult buildMimeMessage(const MailMessage& mail, std::time_t now, uint64_t uniqueTag);
 
 // The attachment's name as offered to the recipient: the path's last part.

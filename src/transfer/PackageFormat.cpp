@@ -132,7 +132,6 @@ const char* priorityName(uint8_t priority) {
 
 bool isPlainFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
-    if (name.find("..") != std::string::npos) return false;
     for (unsigned char c : name) {
         if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
     }

@@ -64,7 +64,8 @@ std::string packageBaseName(int32_t senderId, int32_t number);
 const char* priorityName(uint8_t priority);
 
 // True for a name that may become a file name inside a local folder: not
-// empty, not "." or "..", no '/' or '\\', no control characters.
+// empty, not "." or "..", no '/' or '\\', no control characters.  Dots
+// inside a name ("memo..dct") are plain: only a whole ".." names a parent.
 bool isPlainFileName(const std::string& name);
 
 }  // namespace typix

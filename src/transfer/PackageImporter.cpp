@@ -1,9 +1,13 @@
 #include "transfer/PackageImporter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
+#include "store/DictationNames.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/AudioSteps.h"
@@ -28,8 +32,45 @@ ImportResult result(ImportStatus status, const std::string& base, std::string re
     return ImportResult{status, base, std::move(reason)};
 }
 
+std::string oneLine(const std::string& value) {
+    std::string out;
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
+        out += (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    return out;
+}
+
+// A new record is written whole, in one atomic replace: a package then costs
+// one file sync for its record rather than one for each of its keys.
+bool writeNewRecord(const std::string& path, const PackageHeader& header) {
+    std::string text = "[file]\n";
+    const auto add = [&text](const char* key, const std::string& value) {
+        text += std::string(key) + "=" + oneLine(value) + "\n";
+    };
+    add("senderid", std::to_string(header.senderId));
+    add("number", std::to_string(header.number));
+    add("status", "Received");
+    add("date", std::to_string(static_cast<int32_t>(header.date)));
+    for (int i = 0; i < kPackageStringCount; ++i) add(kPackageStringKeys[i], header.strings[i]);
+    add("priority", priorityName(header.priority));
+    const std::string temp = path + ".part";
+    LWriteFile file;
+    bool ok = file.create(temp, 0600) &&
+              file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+              file.flush();
+    file.close();
+    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
+    std::remove(temp.c_str());
+    return false;
+}
+
 bool writeRecord(const std::string& path, const PackageHeader& header) {
-    LDatFile record(path);
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return writeNewRecord(path, header);
+    // An existing record is updated key by key: keys it has beyond these stay.
+    LDatFile record(path, kPrivateFileMode);
     bool ok = record.writeInt(kRecordSection, "senderid", header.senderId);
     ok = ok && record.writeInt(kRecordSection, "number", header.number);
     ok = ok && record.writeText(kRecordSection, "status", "Received");
@@ -45,7 +86,7 @@ bool writeRecord(const std::string& path, const PackageHeader& header) {
 bool writeTyping(const std::string& path, const std::string& text) {
     std::string temp = path + ".part";
     LWriteFile file;
-    bool ok = file.create(temp) &&
+    bool ok = file.create(temp, kPrivateFileMode) && ::fchmod(file.fd(), kPrivateFileMode) == 0 &&
               file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
               file.flush();
     file.close();

@@ -82,15 +82,17 @@ bool drainOutput(Child& child, std::string& output) {
 
 // Feeds the message and collects the output until the child ends (or closes
 // its output) or the time is up.  A program that leaves a helper holding its
-// output open is not waited for beyond its own exit.  False on time-out.
-bool exchange(Child& child, const std::string& message, std::string& output) {
+// output open is not waited for beyond its own exit.  False on time-out or
+// when `cancel` asked to stop.
+bool exchange(Child& child, const std::string& message, std::string& output,
+              const MailCancel& cancel) {
     using Clock = std::chrono::steady_clock;
     auto deadline = Clock::now() + std::chrono::seconds(SendmailTransport::kTimeoutSeconds);
     size_t written = 0;
     if (message.empty()) shutdown(child.input, SHUT_WR);
     while (child.output >= 0) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return false;
+        if (left.count() <= 0 || (cancel && cancel())) return false;
         pollfd fds[2] = {{child.output, POLLIN, 0}, {child.input, POLLOUT, 0}};
         int count = written < message.size() && child.input >= 0 ? 2 : 1;
         int wait = static_cast<int>(std::min<long long>(left.count(), 200));
@@ -130,7 +132,7 @@ std::string SendmailTransport::findProgram() {
 }
 
 MailSendResult SendmailTransport::send(const std::string&, const std::string&,
-                                       const std::string& message) {
+                                       const std::string& message, const MailCancel& cancel) {
     MailSendResult result;
     Child child = startChild(program_);
     if (child.pid < 0) {
@@ -138,7 +140,7 @@ MailSendResult SendmailTransport::send(const std::string&, const std::string&,
         return result;
     }
     std::string output;
-    bool finished = exchange(child, message, output);
+    bool finished = exchange(child, message, output, cancel);
     if (child.input >= 0) close(child.input);
     if (child.output >= 0) close(child.output);
     if (!finished) kill(child.pid, SIGKILL);
@@ -151,7 +153,10 @@ MailSendResult SendmailTransport::send(const std::string&, const std::string&,
         result.sent = true;
         return result;
     }
-    if (!finished) {
+    if (!finished && cancel && cancel()) {
+        result.cancelled = true;
+        result.error = "Sending was cancelled; the mail was not handed over.";
+    } else if (!finished) {
         result.error = "The mail program " + program_ + " did not finish in time.";
     } else if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && output.empty()) {
         result.error = "The mail program " + program_ + " could not be run.";

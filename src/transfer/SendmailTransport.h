@@ -14,7 +14,7 @@ class SendmailTransport : public MailTransport {
 public:
     explicit SendmailTransport(std::string program) : program_(std::move(program)) {}
     MailSendResult send(const std::string& from, const std::string& recipient,
-                        const std::string& message) override;
+                        const std::string& message, const MailCancel& cancel = {}) override;
     std::string name() const override { return "sendmail"; }
 
     // The program to run: TYPIX_SENDMAIL when it names an executable file,

@@ -69,7 +69,7 @@ void Status::publishToLan() {
     if (lan.empty()) return;
     deleteStatusFiles(lan + "/");
     for (FolderIterator it(folders_.status + "*.sta"); it.valid(); it.next()) {
-        if (!it.isDirectory()) copyIntoFolder(it.path(), lan + "/", it.name());
+        if (!it.isDirectory()) copyIntoFolder(it.path(), lan + "/", it.name(), ExistingName::Replace);
     }
 }
 

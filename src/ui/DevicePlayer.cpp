@@ -1,5 +1,8 @@
-// The program's TransportPlayer: LSoundPlayer on the sound device, with the
-// device's playback volume set through the mixer.
+// The program's TransportPlayer: LSoundPlayer on the sound device.  The
+// volume is the card's own mixer where the program opens a card directly, and
+// the program's own output volume everywhere else, so that a desktop's
+// master volume (a sound server's) is never moved by this program.
+#include "app/Settings.h"
 #include "sound/LSoundPlayer.h"
 #include "sound/Mixer.h"
 #include "ui/TransportPlayer.h"
@@ -21,7 +24,14 @@ public:
         player_.setLevelsWanted(levelsWanted);
     }
     void setDevice(int device) override { player_.setDevice(device); }
-    void applyVolume(int level) override { mixerSetPlaybackVolume(player_.device(), level); }
+    void applyVolume(int level) override {
+        if (mixerIsCardDevice(player_.device(), StreamDirection::Output)) {
+            player_.setVolume(0);
+            mixerSetPlaybackVolume(player_.device(), level);
+        } else {
+            player_.setVolume(level);
+        }
+    }
     bool play(LSoundSource chain) override {
         source_ = chain;
         bool started = player_.play(chain);
@@ -53,5 +63,9 @@ private:
 }  // namespace
 
 std::unique_ptr<TransportPlayer> makeDevicePlayer() { return std::make_unique<DevicePlayer>(); }
+
+int storedOutputDevice(const Settings& settings) {
+    return resolveDevice(settings.soundOutDevice(), settings.soundOutDeviceName(), StreamDirection::Output);
+}
 
 }  // namespace typix

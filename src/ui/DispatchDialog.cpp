@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "app/Settings.h"
@@ -84,10 +86,21 @@ void DispatchDialog::buildLayout() {
     grid->addWidget(browseButton, 3, 2);
     auto* buttons = new QDialogButtonBox(this);
     auto* send = named(buttons->addButton(QStringLiteral("&Dispatch"), QDialogButtonBox::AcceptRole), 1);
+    send_ = send;
+    busy_ = new QProgressBar(this);
+    busy_->setObjectName(QStringLiteral("sending"));
+    busy_->setRange(0, 0);  // a busy bar: the mail system gives no progress
+    busy_->setTextVisible(false);
+    busy_->hide();
+    state_ = new QLabel(this);
+    state_->setObjectName(QStringLiteral("sendState"));
+    state_->setWordWrap(true);
     auto* cancel = named(buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole), 2);
     auto* help = named(buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole), 9);
     send->setDefault(true);
-    grid->addWidget(buttons, 4, 0, 1, 3);
+    grid->addWidget(state_, 4, 0, 1, 2);
+    grid->addWidget(busy_, 4, 2);
+    grid->addWidget(buttons, 5, 0, 1, 3);
     connect(browseButton, &QPushButton::clicked, this, &DispatchDialog::browse);
     connect(send, &QPushButton::clicked, this, &DispatchDialog::dispatchMail);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -121,25 +134,78 @@ std::string DispatchDialog::bodyText() const {
     return message_->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
 }
 
+DispatchDialog::~DispatchDialog() {
+    if (worker_.joinable()) {
+        cancel_->store(true);
+        worker_.join();
+    }
+}
+
+void DispatchDialog::setSending(bool sending) {
+    sending_ = sending;
+    for (QWidget* field : std::initializer_list<QWidget*>{email_, subject_, message_, attach_, send_})
+        field->setEnabled(!sending);
+    busy_->setVisible(sending);
+    if (sending) state_->setText(QStringLiteral("Sending to %1 ... (Cancel stops)").arg(email_->text().trimmed()));
+}
+
 void DispatchDialog::dispatchMail() {
+    if (sending_) return;
     MailSettings mail = mailSettingsFrom(settings_);
     if (!isMailAvailable(mail)) {
         warn(QString::fromLatin1(kNoMailCaption), QString::fromLatin1(kNoMailText));
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    MailSendResult result = sendMail(mail, email_->text().trimmed().toStdString(),
-                                     subject_->text().toStdString(), bodyText(),
-                                     attach_->text().trimmed().toStdString());
-    QApplication::restoreOverrideCursor();
-    if (!result.sent) {
-        warn(QStringLiteral("Dispatch Failed"),
-             QString::fromStdString(result.error) +
-                 QStringLiteral("\n\nThe dictation stays in the list. Check the address and the "
-                                "mail settings, then try again."));
+    const std::string to = email_->text().trimmed().toStdString();
+    const std::string subject = subject_->text().toStdString();
+    const std::string body = bodyText();
+    const std::string attachment = attach_->text().trimmed().toStdString();
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    setSending(true);
+    worker_ = std::thread([this, mail, to, subject, body, attachment, cancel = cancel_] {
+        MailSendResult result =
+            sendMail(mail, to, subject, body, attachment, [cancel] { return cancel->load(); });
+        // The destructor joins this thread, so the dialog is alive here; the
+        // call runs on the interface thread (or is dropped with the dialog).
+        QMetaObject::invokeMethod(this, [this, result] { sendFinished(result); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void DispatchDialog::sendFinished(const MailSendResult& result) {
+    if (worker_.joinable()) worker_.join();
+    setSending(false);
+    if (result.sent) {
+        state_->clear();
+        accept();
         return;
     }
-    accept();
+    if (result.cancelled) {
+        state_->setText(QStringLiteral("Sending was stopped; nothing was sent."));
+        return;
+    }
+    state_->setText(QStringLiteral("The mail was not sent."));
+    warn(QStringLiteral("Dispatch Failed"),
+         QString::fromStdString(result.error) +
+             QStringLiteral("\n\nThe dictation stays in the list. Check the address and the "
+                            "mail settings, then try again."));
+}
+
+void DispatchDialog::reject() {
+    if (sending_) {
+        cancel_->store(true);
+        state_->setText(QStringLiteral("Stopping ..."));
+        return;
+    }
+    QDialog::reject();
+}
+
+bool DispatchDialog::waitUntilSent(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (sending_ && clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    return !sending_;
 }
 
 void DispatchDialog::showHelp() { HelpWindow::showAt(QStringLiteral("dispatch")); }

@@ -3,16 +3,29 @@
 // of an e-mail and an optional attached document.  "&Dispatch" sends the
 // mail and closes with OK only when the mail system took it; when no mail
 // system is set up, or sending fails, a message says why and the dialog stays
-// open, so the typist can correct the fields or cancel.  Interface thread;
-// the send blocks the window until the mail was handed over or refused.
+// open, so the typist can correct the fields or cancel.
+//
+// Threading: the dialog lives on the interface thread.  The mail is handed
+// over on a worker thread of the dialog's own, so the windows, the pedal and
+// the hot keys keep working however long the mail system takes; a busy bar
+// shows that it is sending, and Cancel (or Escape) stops the hand-over.  The
+// worker shares only the cancel flag with the dialog and hands its result
+// back as a queued call; the destructor cancels and joins it.
 #include <QDialog>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "transfer/MailTransport.h"
+
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace typix {
@@ -38,6 +51,7 @@ public:
     DispatchDialog(Settings& settings, const std::string& recipient, const std::string& name,
                    const std::string& typingPath, QWidget* parent = nullptr,
                    Prompts prompts = {});
+    ~DispatchDialog() override;
 
     // Shows the dialog modally; true exactly when the mail was handed over.
     static bool run(QWidget* parent, Settings& settings, const std::string& recipient,
@@ -49,8 +63,19 @@ public:
 
     // The commands of the buttons, also for tests.
     void browse();
+    // Starts sending (returns at once); the dialog closes with OK when the
+    // mail was handed over.
     void dispatchMail();
     void showHelp();
+    // While sending: stops the hand-over and keeps the dialog open.
+    // Otherwise: closes it without sending.
+    void reject() override;
+
+    bool isSending() const { return sending_; }
+    // Runs the event loop until the send started by dispatchMail() ended;
+    // false when it still runs after `milliseconds`.  For tests.
+    bool waitUntilSent(int milliseconds = 30000);
+    QLabel* stateLabel() const { return state_; }
 
     QLineEdit* emailField() const { return email_; }
     QLineEdit* subjectField() const { return subject_; }
@@ -61,6 +86,8 @@ private:
     void buildLayout();
     void warn(const QString& caption, const QString& text);
     std::string bodyText() const;
+    void setSending(bool sending);
+    void sendFinished(const MailSendResult& result);
 
     Settings& settings_;
     Prompts prompts_;
@@ -69,6 +96,12 @@ private:
     QLineEdit* subject_ = nullptr;
     QPlainTextEdit* message_ = nullptr;
     QLineEdit* attach_ = nullptr;
+    QPushButton* send_ = nullptr;
+    QProgressBar* busy_ = nullptr;
+    QLabel* state_ = nullptr;
+    bool sending_ = false;
+    std::shared_ptr<std::atomic<bool>> cancel_;
+    std::thread worker_;
 };
 
 }  // namespace typix

@@ -106,7 +106,7 @@ void DockDialog::fillDevices() {
     std::vector<std::string> names = soundDriver().deviceNames(StreamDirection::Input);
     if (names.size() > kMaxDevices) names.resize(kMaxDevices);
     for (const std::string& name : names) devices_->addItem(QString::fromStdString(name));
-    int device = settings_.dockSoundIn();
+    int device = resolveDevice(settings_.dockSoundIn(), settings_.dockSoundInName(), StreamDirection::Input);
     if (device < 0 || device >= devices_->count()) device = 0;
     devices_->setCurrentIndex(device);
     fillChannels(deviceIndex(), settings_.dockSoundInChan());
@@ -138,6 +138,7 @@ int DockDialog::channelIndex() const { return std::max(channels_->currentIndex()
 
 void DockDialog::saveChoices() {
     settings_.setDockSoundIn(deviceIndex());
+    settings_.setDockSoundInName(deviceIdOf(deviceIndex(), StreamDirection::Input));
     settings_.setDockSoundInChan(channelIndex());
     settings_.setDockRecordVolume(volume_->value());
     settings_.setDockActivate(activate_->value());
@@ -158,12 +159,26 @@ void DockDialog::start() {
     const int channel = channelIndex();
     recorder_.setDevice(device);
     recorder_.setRecordSource(channel);
-    recorder_.setRecordLevel(volume_->value());
-    mixerSetRecordingInput(device, channel, volume_->value());
+    applyRecordVolume();
     // A new file each time: a restart replaces what was recorded before.
     const LSoundSink sink = createPCMWaveFile(target_, kRate, 1, 16);
     const bool ok = recorder_.start(sink, kMaximumTime, activate_->value(), kPauseTime);
     message_->setText(QString::fromLatin1(ok ? kStartedText : kStartFailedText));
+    // The typist may retry once the device is free again.
+    if (!ok) restart_->setEnabled(true);
+}
+
+// The record volume goes to the card's capture control when one is chosen
+// on a card opened directly; otherwise (the system's own selection, or a
+// sound server) the recorder scales the program's own capture.
+void DockDialog::applyRecordVolume() {
+    const int device = deviceIndex();
+    const int channel = channelIndex();
+    const int volume = volume_->value();
+    const bool hardware = channel >= 0 && mixerIsCardDevice(device, StreamDirection::Input);
+    recorder_.setRecordLevel(volume);
+    recorder_.setCaptureLevel(hardware ? 0 : volume);
+    if (hardware) mixerSetRecordingInput(device, channel, volume);
 }
 
 void DockDialog::deviceChosen(int index) {
@@ -175,8 +190,7 @@ void DockDialog::channelChosen(int) { start(); }
 
 void DockDialog::recordVolumeChanged() {
     settings_.setDockRecordVolume(volume_->value());
-    recorder_.setRecordLevel(volume_->value());
-    mixerSetRecordingInput(deviceIndex(), channelIndex(), volume_->value());
+    applyRecordVolume();
 }
 
 void DockDialog::finishTape() {

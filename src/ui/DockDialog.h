@@ -59,6 +59,7 @@ public:
 
     // Start, and "Restart": discards what was recorded and listens again.
     void start();
+    void applyRecordVolume();
     // "&Done" (and the automatic finish): files the tape and closes.
     void finishTape();
     // "Cancel": removes the tape's files and closes.

@@ -8,6 +8,7 @@
 
 #include "app/Settings.h"
 #include "ui/CommandIds.h"
+#include "ui/DetectableAutoRepeat.h"
 #include "ui/MainDialog.h"
 
 #ifdef TYPIX_HAVE_XCB
@@ -44,6 +45,7 @@ xcb_window_t rootWindow(xcb_connection_t* c) {
 
 HotKeys::HotKeys(MainDialog& dialog) : QObject(&dialog), dialog_(dialog) {
     setObjectName(QStringLiteral("HotKeys"));
+    clock_.start();
 }
 
 HotKeys::~HotKeys() { unregisterKeys(); }
@@ -79,6 +81,7 @@ bool HotKeys::registerKeys() {
     }
     xcb_key_symbols_free(symbols);
     xcb_flush(c);
+    repeats_ = KeyRepeat(detectableAutoRepeat());
     QCoreApplication::instance()->installNativeEventFilter(this);
     registered_ = true;
     return true;
@@ -119,7 +122,13 @@ bool HotKeys::nativeEventFilter(const QByteArray& eventType, void* message, qint
     if (!c || key->event != rootWindow(c)) return false;
     int id = idOfKeycode(key->detail);
     if (id < 0) return false;
-    if (type == XCB_KEY_PRESS) trigger(id);
+    int64_t now = clock_.elapsed();
+    if (type == XCB_KEY_RELEASE) {
+        repeats_.release(key->detail, now, false);
+    } else {
+        repeats_.expire(now);
+        if (!repeats_.press(key->detail, now)) trigger(id);
+    }
     return true;
 #else
     (void)eventType;

@@ -4,11 +4,15 @@
 // focus.  Ids 0 to 5 are F7 to F12, id 6 F5, id 7 F6.  A key that another
 // client has grabbed already is simply not available.  Without an X11
 // display (a Wayland session, offscreen) nothing is grabbed and the main
-// window's own keys stay in force.  Interface thread only.
+// window's own keys stay in force.  A held hot key acts once: its repeats
+// (see KeyRepeat) are swallowed.  Interface thread only.
 #include <QAbstractNativeEventFilter>
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <vector>
+
+#include "ui/KeyRepeat.h"
 
 namespace typix {
 
@@ -47,6 +51,8 @@ private:
     MainDialog& dialog_;
     bool registered_ = false;
     std::vector<Grab> grabs_;
+    KeyRepeat repeats_;  // by key code
+    QElapsedTimer clock_;
 };
 
 }  // namespace typix

@@ -1,9 +1,13 @@
 #include "ui/KeyboardFilter.h"
 
-#include <QDateTime>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+#include <memory>
+
 #include "ui/CommandIds.h"
+#include "ui/DetectableAutoRepeat.h"
 #include "ui/MainDialog.h"
 
 namespace typix {
@@ -19,6 +23,11 @@ bool isPadKey(int key) {
 }
 
 bool isHotKey(int key) { return key >= Qt::Key_F7 && key <= Qt::Key_F12; }
+
+// A keypad key is held apart from the same key of the main block.  Qt key
+// codes stay below this bit.
+constexpr int kKeypadBit = 1 << 30;
+int keyId(int key, bool keypad) { return keypad ? key | kKeypadBit : key; }
 
 // The digit of a keypad digit key (Num Lock on); -1 for every other key.
 int keypadDigit(int key, const KeyContext& c) {
@@ -85,36 +94,104 @@ KeyRule keyUpRule(int key, const KeyContext& c) {
 }
 
 KeyboardFilter::KeyboardFilter(MainDialog& dialog, std::function<bool()> hotKeysGrabbed)
-    : QObject(&dialog), dialog_(dialog), hotKeysGrabbed_(std::move(hotKeysGrabbed)) {
+    : QObject(&dialog),
+      dialog_(dialog),
+      hotKeysGrabbed_(std::move(hotKeysGrabbed)),
+      repeats_(detectableAutoRepeat()) {
     setObjectName(QStringLiteral("KeyboardFilter"));
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    clock_ = [started] { return int64_t(started->elapsed()); };
+    expiry_.setSingleShot(true);
+    connect(&expiry_, &QTimer::timeout, this, [this] {
+        finishReleases();
+        scheduleExpiry();
+    });
 }
 
-bool KeyboardFilter::handle(int key, Qt::KeyboardModifiers mods, bool down, bool repeat) {
+void KeyboardFilter::setClock(Clock clock) { clock_ = std::move(clock); }
+
+KeyContext KeyboardFilter::contextFor(Qt::KeyboardModifiers mods) const {
     KeyContext c;
     c.control = mods & Qt::ControlModifier;
     c.keypad = mods & Qt::KeypadModifier;
     c.padFocused = dialog_.typingPad() && dialog_.typingPad()->hasFocus();
     c.hotKeys = hotKeysGrabbed_ && hotKeysGrabbed_();
-    KeyRule rule = down ? keyDownRule(key, c) : keyUpRule(key, c);
-    // A held key repeats as release and press pairs; only the last release counts.
-    if (!down && repeat) return rule.consumed;
-    run(rule, repeat);
+    return c;
+}
+
+bool KeyboardFilter::handle(int key, Qt::KeyboardModifiers mods, bool down, bool repeat) {
+    KeyContext c = contextFor(mods);
+    int id = keyId(key, c.keypad);
+    int64_t now = clock_();
+    if (down) {
+        // A repeat keeps the modifiers of its press; Ctrl+Return right after
+        // Return is a press of its own.
+        auto last = contexts_.find(id);
+        bool modifiersChanged = last != contexts_.end() && last->second.control != c.control;
+        finishReleases(modifiersChanged ? KeyRepeat::kFreshPress : id);
+        bool repeated = repeats_.press(id, now) || repeat;
+        contexts_[id] = c;
+        KeyRule rule = keyDownRule(key, c);
+        if (!repeated) run(rule, now);
+        scheduleExpiry();
+        return rule.consumed;
+    }
+    KeyRule rule = keyUpRule(key, c);
+    switch (repeats_.release(id, now, repeat)) {
+        case KeyRepeat::Release::Repeat: break;
+        case KeyRepeat::Release::Final:
+            contexts_.erase(id);
+            run(rule, now);
+            break;
+        case KeyRepeat::Release::Pending:
+            contexts_[id] = c;
+            scheduleExpiry();
+            break;
+    }
     return rule.consumed;
 }
 
-void KeyboardFilter::run(const KeyRule& rule, bool repeat) {
+void KeyboardFilter::releaseAll() {
+    int64_t now = clock_();
+    for (int id : repeats_.clear()) runRelease(id, now);
+    contexts_.clear();
+    expiry_.stop();
+}
+
+void KeyboardFilter::finishReleases(int pressing) {
+    for (const KeyRepeat::FinalRelease& r : repeats_.expire(clock_(), pressing))
+        runRelease(r.key, r.timeMs);
+}
+
+void KeyboardFilter::runRelease(int id, int64_t time) {
+    auto it = contexts_.find(id);
+    KeyContext c = it == contexts_.end() ? KeyContext{} : it->second;
+    if (it != contexts_.end()) contexts_.erase(it);
+    run(keyUpRule(id & ~kKeypadBit, c), time);
+}
+
+void KeyboardFilter::scheduleExpiry() {
+    std::optional<int64_t> next = repeats_.nextExpiry();
+    if (!next) {
+        expiry_.stop();
+        return;
+    }
+    expiry_.start(int(std::clamp<int64_t>(*next - clock_(), 1, KeyRepeat::kRepeatGapMs + 1)));
+}
+
+void KeyboardFilter::run(const KeyRule& rule, int64_t time) {
     MainDialog& d = dialog_;
     switch (rule.action) {
         case KeyAction::None: break;
         case KeyAction::PlayIfStopped:
-            if (!repeat && !d.isPlaying()) {
+            if (!d.isPlaying()) {
                 d.playAtSpeed(d.speed());
-                pressTime_ = QDateTime::currentMSecsSinceEpoch();
+                pressTime_ = time;
             }
             break;
         case KeyAction::StopIfHeld:
-            if (QDateTime::currentMSecsSinceEpoch() - pressTime_ > kHoldMs && d.isPlaying())
-                d.stop();
+            if (time - pressTime_ > kHoldMs && d.isPlaying()) d.stop();
             break;
         case KeyAction::Stop: d.stop(); break;
         case KeyAction::GoToEnd: d.goToEnd(); break;
@@ -124,11 +201,8 @@ void KeyboardFilter::run(const KeyRule& rule, bool repeat) {
         case KeyAction::ScanEnd: d.scanEnd(); break;
         case KeyAction::ScanEndIfRewind: if (d.rewindScanning()) d.scanEnd(); break;
         case KeyAction::ScanEndIfForward: if (d.forwardScanning()) d.scanEnd(); break;
-        // Repeats of the play keys would restart playback at every repeat.
-        case KeyAction::PlayNormal: if (!repeat) d.playAtSpeed(100); break;
-        case KeyAction::Command:
-            if (!repeat) d.command(rule.command);
-            break;
+        case KeyAction::PlayNormal: d.playAtSpeed(100); break;
+        case KeyAction::Command: d.command(rule.command); break;
     }
 }
 

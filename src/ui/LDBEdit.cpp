@@ -17,6 +17,9 @@ const QColor kRed(192, 0, 0);
 const QColor kGrey(128, 128, 128);
 const QColor kThumb(192, 192, 192);
 constexpr int kThumbMargin = 3;  // the repaint reaches past the 2-pixel thumb and its lines
+// A line edit keeps 2 pixels each side of its text and one for the cursor;
+// one more pixel keeps the rounding of fractional advances from scrolling.
+constexpr int kLineEditPadding = 2 * 2 + 1 + 1;
 }  // namespace
 
 LDBEdit::LDBEdit(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) {
@@ -27,10 +30,21 @@ LDBEdit::LDBEdit(QWidget* parent) : QWidget(parent), text_(new QLineEdit(this)) 
     text_->setTextMargins(0, 0, 1, 0);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(text_);
-    setMinimumSize(kTextWidth + 16, 14);
     connect(text_, &QLineEdit::textEdited, this, &LDBEdit::onTextEdited);
-    placeTextField();
+    measureText();
     showValue();
+}
+
+void LDBEdit::measureText() {
+    // The field inherits the control's font.
+    QFontMetrics metrics(font());
+    int widest = std::max(metrics.horizontalAdvance(QStringLiteral("-127dB")),
+                          metrics.horizontalAdvance(QStringLiteral("--dB")));
+    QMargins margins = text_->textMargins();
+    textWidth_ = widest + margins.left() + margins.right() + kLineEditPadding;
+    setMinimumSize(textWidth_ + 16, 14);
+    placeTextField();
+    updateGeometry();
 }
 
 void LDBEdit::setMaximum(int level) {
@@ -64,11 +78,11 @@ void LDBEdit::setDrawsEdge(bool on) {
     update();
 }
 
-int LDBEdit::barLeft() const { return kTextWidth + (drawsEdge_ ? 1 : 0); }
+int LDBEdit::barLeft() const { return textWidth_ + (drawsEdge_ ? 1 : 0); }
 
 int LDBEdit::barWidth() const {
     int edge = drawsEdge_ ? 1 : 0;
-    return std::max(1, width() - kTextWidth - 2 * edge);
+    return std::max(1, width() - textWidth_ - 2 * edge);
 }
 
 // p = (value - minimum) * w / f with the span f at least 1.
@@ -79,18 +93,18 @@ int LDBEdit::positionOf(int level) const {
 }
 
 int LDBEdit::valueAtX(int x) const {
-    int a = std::max(0, x - kTextWidth);
+    int a = std::max(0, x - textWidth_);
     int w = barWidth();
     return minimum_ + std::min(a, w) * (maximum_ - minimum_) / w;
 }
 
 QSize LDBEdit::sizeHint() const {
-    return QSize(kTextWidth + 64, std::max(16, text_->sizeHint().height() - 4));
+    return QSize(textWidth_ + 64, std::max(16, text_->sizeHint().height() - 4));
 }
 
 void LDBEdit::placeTextField() {
     int edge = drawsEdge_ ? 1 : 0;
-    text_->setGeometry(edge, edge, kTextWidth, height() - 2 * edge);
+    text_->setGeometry(edge, edge, textWidth_, height() - 2 * edge);
 }
 
 void LDBEdit::resizeEvent(QResizeEvent*) { placeTextField(); }
@@ -147,7 +161,7 @@ void LDBEdit::setFromMouse(int x) {
 void LDBEdit::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     int x = event->position().toPoint().x();
-    if (x < kTextWidth + (drawsEdge_ ? 1 : 0)) {
+    if (x < textWidth_ + (drawsEdge_ ? 1 : 0)) {
         // The text area only takes the focus; the value stays.
         text_->setFocus(Qt::MouseFocusReason);
         return;
@@ -177,6 +191,10 @@ void LDBEdit::focusInEvent(QFocusEvent* event) {
 void LDBEdit::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) {
         text_->setEnabled(isEnabled());
+        update();
+    }
+    if (event->type() == QEvent::FontChange) {
+        measureText();
         update();
     }
     QWidget::changeEvent(event);

@@ -1,5 +1,6 @@
 #pragma once
-// A decibel slider with a 32-pixel text field at its left end.
+// A decibel slider with a text field at its left end, as wide as the widest
+// reading ("-127dB", "--dB") in the control's font, so the sign always shows.
 //
 // The value, maximum and minimum are signed bytes in whole decibels; -127 (and
 // anything below -126) means "off" and reads "--dB".  The owner sets the range
@@ -18,8 +19,6 @@ namespace typix {
 class LDBEdit : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kTextWidth = 32;
-
     explicit LDBEdit(QWidget* parent = nullptr);
 
     int value() const { return value_; }
@@ -38,6 +37,8 @@ public:
     bool drawsEdge() const { return drawsEdge_; }
 
     QLineEdit* textField() const { return text_; }
+    // Width of the text field in the current font.
+    int textWidth() const { return textWidth_; }
     // Width of the bar area right of the text field (at least 1).
     int barWidth() const;
     // The value the bar would take for a press at x (control coordinates).
@@ -64,8 +65,10 @@ private:
     int barLeft() const;
     int positionOf(int level) const;
     void placeTextField();
+    void measureText();
 
     QLineEdit* text_;
+    int textWidth_ = 0;
     int8_t value_ = 0;
     int8_t maximum_ = 12;
     int8_t minimum_ = -36;

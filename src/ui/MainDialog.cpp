@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 #include "app/Settings.h"
 #include "sound/TimeUnits.h"
 #include "store/DictationDisplay.h"
@@ -25,6 +27,8 @@
 #include "ui/Autosave.h"
 #include "ui/ButtonImages.h"
 #include "ui/CommandIds.h"
+#include "ui/FilesListBox.h"
+#include "ui/KeyHints.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
 #include "ui/LogoWin.h"
@@ -36,11 +40,12 @@ namespace typix {
 
 namespace {
 
-// Short notices shown in the status line, one every five seconds.
+// Short notices shown in the status line, one every five seconds.  The empty
+// one tells how to scan with the keys in force (KeyHints).
 const char* const kNotices[] = {
     "Korvel Typix - transcription made comfortable",
-    "Hold F7 or F8 to hear the dictation rewind or fast-forward",
-    "F9 plays, F10 plays slowly, F11 plays fast, Escape stops",
+    nullptr,
+    "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops",
     "Your typing is saved whenever you move to another dictation",
     "Dispatch (Ctrl+D) sends your typing back to the author",
     "Done files can be recovered for about ten days (Ctrl+O)",
@@ -149,7 +154,8 @@ void MainDialog::nextStatusNotice() {
     // The loader notifies only when its progress moves noticeably, so a small
     // arrival would wait for the next big one; look for arrivals here as well.
     progressAndRefresh();
-    statusLine_->setText(QString::fromLatin1(kNotices[noticeIndex_]));
+    const char* notice = kNotices[noticeIndex_];
+    statusLine_->setText(notice ? QString::fromLatin1(notice) : scanNotice(keyModeOf(*this)));
     noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
     noticeTimer_.start(5000);
 }
@@ -195,24 +201,17 @@ void MainDialog::rebuildList() {
         QSignalBlocker quiet(list_);
         list_->clear();
         for (const QueueEntry& entry : queue) {
-            auto* item = new QListWidgetItem(QString::fromStdString(entry.text), list_);
+            QListWidgetItem* item = FilesListBox::addEntry(list_, entry.text, entry.base);
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
     if (workers_.status) workers_.status->start(ThreadPriority::Idle);
     if (hasDictation()) {
-        QString base = QString::fromStdString(
-            current_.substr(settings_.currentFiles().size(),
-                            current_.size() - settings_.currentFiles().size() - 4));
+        // The highlight returns to exactly the open dictation: "smith" is not
+        // "Smith", and "Tape 1" is not "Tape 12".
+        const std::string base = currentBase();
         QSignalBlocker quiet(list_);
-        list_->setCurrentRow(-1);
-        // The whole base name up to the ':' must match: "Tape 1" is not "Tape 12".
-        for (int row = 0; row < list_->count(); ++row) {
-            if (list_->item(row)->text().startsWith(base + QLatin1Char(':'), Qt::CaseInsensitive)) {
-                list_->setCurrentRow(row);
-                break;
-            }
-        }
+        list_->setCurrentRow(FilesListBox::rowOf(list_, base));
     } else {
         {
             QSignalBlocker quiet(list_);
@@ -226,7 +225,7 @@ void MainDialog::rebuildList() {
 void MainDialog::loadSelected() {
     saveTyping();
     QListWidgetItem* item = list_->currentItem();
-    std::string base = item ? baseFromEntryText(item->text().left(259).toStdString()) : "";
+    std::string base = FilesListBox::baseOf(item);
     std::string path = base.empty() ? "" : audioPath(settings_.currentFiles(), base);
     if (path != current_) {
         stop();
@@ -240,6 +239,10 @@ void MainDialog::loadSelected() {
         clearRecord();
     enableForDictation();
     update();
+}
+
+std::string MainDialog::currentBase() const {
+    return basePath().substr(std::min(basePath().size(), settings_.currentFiles().size()));
 }
 
 std::string MainDialog::basePath() const {
@@ -306,6 +309,13 @@ void MainDialog::progressAndRefresh() {
     float fraction = workers_.loader->progress();
     progress_->setValue(fraction == 0.0f ? 0 : int(fraction * 100));
     if (workers_.loader->TakeNewDictation()) rebuildList();
+    // What the loader has to tell (a source it could not delete, an FTP
+    // certificate problem) stands in the status line for a while.
+    for (const std::string& text : workers_.loader->TakeNotices()) {
+        statusLine_->setText(QString::fromStdString(text));
+        statusLine_->setToolTip(QString::fromStdString(text));
+        noticeTimer_.start(20000);
+    }
 }
 
 void MainDialog::connectLoader() {

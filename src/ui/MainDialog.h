@@ -96,6 +96,10 @@ public:
     void rebuildList();
     void loadSelected();
     void saveTyping();
+    // Ends the window's work as closing it does: the loader's notifications
+    // and the loader stopped, the typing saved, playback stopped.  For the
+    // program's end by a signal or the session; safe to call more than once.
+    void shutDown() { cleanUp(); }
     // Progress and refresh: the loader's progress and new-dictation flag.
     void progressAndRefresh();
 
@@ -186,6 +190,7 @@ private:
     void showSpeed();
     void showPosition();
     std::string basePath() const;
+    std::string currentBase() const;  // the open dictation's base name
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

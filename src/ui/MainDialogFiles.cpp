@@ -44,7 +44,7 @@ void MainDialog::finishCurrent(bool dispatch) {
     if (!hasDictation()) return;
     stop();
     saveTyping();
-    std::string base = basePath().substr(settings_.currentFiles().size());
+    std::string base = currentBase();
     if (dispatch) {
         DictationRecord record(settings_.currentFiles(), base);
         // Filed as Dispatched only when the mail was handed over.
@@ -70,7 +70,7 @@ void MainDialog::deleteCurrent() {
                        "is cannot be recovered. Use the Done button if you want to be able to "
                        "recover the file."));
     if (!yes) return;
-    std::string base = basePath().substr(settings_.currentFiles().size());
+    std::string base = currentBase();
     deleteDictation(settings_.currentFiles(), base);
     current_.clear();
     rebuildList();

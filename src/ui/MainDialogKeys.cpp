@@ -2,7 +2,8 @@
 // here first and goes to the window's key tables (KeyboardFilter).  Transport
 // keys work wherever the focus is, except that plain keys the typist needs
 // while typing (Return, Home, End, the arrows) go to the typing pad when it
-// has the focus and Control is up.
+// has the focus and Control is up.  When the frame loses the keyboard, the
+// keys held in it count as released, since their releases go elsewhere.
 #include <QKeyEvent>
 
 #include "ui/KeyboardFilter.h"
@@ -12,6 +13,10 @@
 namespace typix {
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate && watched == window()) {
+        if (TypistControls* controls = TypistControls::of(*this)) controls->keys().releaseAll();
+        return QWidget::eventFilter(watched, event);
+    }
     bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
     if (!key || !watched->isWidgetType()) return QWidget::eventFilter(watched, event);
     auto* widget = static_cast<QWidget*>(watched);

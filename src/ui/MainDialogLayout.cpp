@@ -17,6 +17,7 @@
 
 #include "ui/CommandIds.h"
 #include "ui/FilesListBox.h"
+#include "ui/KeyHints.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainDialog.h"
@@ -129,7 +130,7 @@ QGroupBox* MainDialog::buildVolumeGroup() {
     column->setSpacing(2);
     volume_ = named(new LDBEdit(group), cmd::kVolume);
     volume_->setDrawsEdge(true);
-    volume_->setFixedSize(LDBEdit::kTextWidth + fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7,
+    volume_->setFixedSize(volume_->textWidth() + fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7,
                           fontMetrics().height() + 2);
     column->addWidget(volume_);
     column->addWidget(new QLabel(QStringLiteral("Speed"), group));
@@ -205,11 +206,8 @@ void MainDialog::addToolTips() {
         {done_, "Mark file as Done and remove from list (Ctrl+N)"},
         {delete_, "Delete file - unrecoverable (Ctrl+Del)"},
         {priority_, "Priority (importance) of file"},
-        {play_, "Play (F9)"},
         {stop_, "Stop (Escape)"},
         {start_, "Go to Start (Ctrl+Home)"},
-        {rewind_, "Rewind (F7)"},
-        {forward_, "Fast Forward (F8)"},
         {end_, "Go to End (Ctrl+End)"},
         {volume_, "Playback volume level control"},
         {speedBar_, "Playback speed control"},
@@ -218,6 +216,7 @@ void MainDialog::addToolTips() {
         {progress_, "Current load progress"},
     };
     for (const Tip& tip : tips) tip.control->setToolTip(QString::fromLatin1(tip.text));
+    showKeyHints(*this, KeyMode::WindowKeys);  // the hot keys' set-up says otherwise
 }
 
 QWidget* MainDialog::control(int id) const {

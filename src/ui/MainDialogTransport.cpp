@@ -47,7 +47,7 @@ LSoundSource MainDialog::buildChain() {
 }
 
 bool MainDialog::startWithDeviceSettings() {
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     applyStoredVolume();
     return true;
 }
@@ -76,6 +76,17 @@ void MainDialog::playAtSpeed(int percent) {
     if (!hasDictation()) return;
     startWithDeviceSettings();
     LSoundSource chain = buildChain();
+    if (!chain.usable()) {
+        // The file, not the sound card, is at fault: say so, and which file.
+        play_->setChecked(false);
+        const std::string file = current_.substr(current_.rfind('/') + 1);
+        prompts_.warn(QStringLiteral("Cannot Read Dictation"),
+                      QStringLiteral("The file \"%1\" cannot be read as audio.\n\nIt may be "
+                                     "damaged, incomplete or not a wave file. Ask the sender "
+                                     "for the dictation again.")
+                          .arg(QString::fromUtf8(file.data(), qsizetype(file.size()))));
+        return;
+    }
     if (position_ < chainDuration(chain) - kOneSecond) seekChain(chain, position_, lastChain_);
     if (speed_ != 100) {
         lastChain_.speedStage = true;
@@ -245,7 +256,7 @@ void MainDialog::positionBarAction(int action) {
 
 void MainDialog::volumeChanged() {
     settings_.setSoundOutVolume(volume_->value());
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     applyStoredVolume();
 }
 

@@ -48,6 +48,7 @@ void PedalControl::setUp() {
     }
     logic_ = PedalLogic(type_);
     logic_.reset();
+    lost_ = false;
     timer_.start(kFirstPollMs);
 }
 
@@ -60,10 +61,38 @@ void PedalControl::stop() {
 }
 
 void PedalControl::poll() {
+    if (!driver_) return;
+    int64_t now = clock_();
+    if (lost_ && !reopen(now)) return;
     PedalPosition position;
-    if (!driver_ || !driver_->read(position)) return;
+    if (!driver_->read(position)) {
+        loseDevice(now);
+        return;
+    }
+    act(pedalsDown(type_, caps_, position), now);
+}
+
+void PedalControl::loseDevice(int64_t now) {
+    driver_->close();
+    lastOpenAttempt_ = now;
+    if (driver_->open(caps_)) return;  // a passing failure: only this poll is skipped
+    lost_ = true;
+    // The device is gone, so nothing is held any more.
+    act(PedalsDown{}, now);
+}
+
+bool PedalControl::reopen(int64_t now) {
+    if (now - lastOpenAttempt_ < kReopenMs) return false;
+    lastOpenAttempt_ = now;
+    driver_->close();
+    if (!driver_->open(caps_)) return false;
+    lost_ = false;
+    return true;
+}
+
+void PedalControl::act(const PedalsDown& down, int64_t now) {
     TransportState t{dialog_.isPlaying(), dialog_.forwardScanning(), dialog_.rewindScanning()};
-    for (PedalAction action : logic_.poll(pedalsDown(type_, caps_, position), t, clock_())) {
+    for (PedalAction action : logic_.poll(down, t, now)) {
         switch (action) {
             case PedalAction::Play: dialog_.playAtSpeed(dialog_.speed()); break;
             case PedalAction::Stop: dialog_.stop(); break;

@@ -1,12 +1,14 @@
 // Recover Old Files: list, play and move back a finished dictation.
 #include "ui/RecoverDialog.h"
 
-#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 #include "app/Settings.h"
 #include "formats/OpenWaveFile.h"
@@ -14,6 +16,7 @@
 #include "store/DictationNames.h"
 #include "store/DictationRecord.h"
 #include "support/LFile.h"
+#include "ui/FilesListBox.h"
 
 namespace typix {
 
@@ -29,25 +32,31 @@ RecoverDialog::RecoverDialog(Settings& settings, std::unique_ptr<TransportPlayer
 
 RecoverDialog::~RecoverDialog() { cleanUp(); }
 
+QPushButton* RecoverDialog::addButton(QVBoxLayout* column, const QString& text, const QString& id) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(id);
+    column->addWidget(button);
+    return button;
+}
+
 void RecoverDialog::buildLayout() {
     auto* row = new QHBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral(" &Files"), this);
     auto* groupLayout = new QVBoxLayout(group);
     list_ = new QListWidget(group);
     list_->setObjectName(QStringLiteral("101"));
-    list_->setSortingEnabled(true);
     list_->setMinimumWidth(fontMetrics().averageCharWidth() * 34);
     groupLayout->addWidget(list_);
     row->addWidget(group, 1);
-    auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    auto* recoverButton = buttons->addButton(QStringLiteral("&Recover"), QDialogButtonBox::AcceptRole);
-    recoverButton->setObjectName(QStringLiteral("1"));
+    // Stacked at the bottom in the order Recover, Play, Cancel whatever the
+    // style's own button order is.
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch(1);
+    auto* recoverButton = addButton(buttons, QStringLiteral("&Recover"), QStringLiteral("1"));
     recoverButton->setDefault(true);
-    play_ = buttons->addButton(QStringLiteral("&Play"), QDialogButtonBox::ActionRole);
-    play_->setObjectName(QStringLiteral("102"));
-    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("2"));
-    row->addWidget(buttons, 0, Qt::AlignBottom);
+    play_ = addButton(buttons, QStringLiteral("&Play"), QStringLiteral("102"));
+    auto* cancel = addButton(buttons, QStringLiteral("Cancel"), QStringLiteral("2"));
+    row->addLayout(buttons);
     connect(recoverButton, &QPushButton::clicked, this, &RecoverDialog::recover);
     connect(play_, &QPushButton::clicked, this, &RecoverDialog::togglePlay);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -55,19 +64,37 @@ void RecoverDialog::buildLayout() {
 
 void RecoverDialog::fillList() {
     const std::string& done = settings_.doneFiles();
-    for (FolderIterator it(done + "*" + kAudioExtension); it.valid(); it.next()) {
+    struct Entry {
+        std::string text, base;
+        QString key;
+    };
+    std::vector<Entry> entries;
+    const std::string extension = kAudioExtension;
+    for (FolderIterator it(done + "*" + extension); it.valid(); it.next()) {
+        // Only names ending in exactly ".wav", as in the queue: "a.WAV" is
+        // not the audio of the dictation "a".
         const std::string& file = it.name();
-        std::string base = file.substr(0, file.size() - 4);
+        if (it.isDirectory() || file.size() <= extension.size() ||
+            file.compare(file.size() - extension.size(), extension.size(), extension) != 0)
+            continue;
+        std::string base = file.substr(0, file.size() - extension.size());
         DictationRecord record(done, base);
-        list_->addItem(QString::fromStdString(base + ": " + record.name()));
+        std::string text = base + ": " + record.name();
+        entries.push_back({text, base, QString::fromUtf8(text.data(), qsizetype(text.size()))});
     }
+    // Alphabetical without regard to letter case, as the typist reads it;
+    // entries that differ only in case keep a fixed order.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        int order = a.key.compare(b.key, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.text < b.text;
+    });
+    for (const Entry& entry : entries) FilesListBox::addEntry(list_, entry.text, entry.base);
 }
 
 std::string RecoverDialog::selectedBase() const {
     QListWidgetItem* item = list_->currentItem();
     if (!item || !item->isSelected()) return "";
-    std::string text = item->text().left(259).toStdString();
-    return text.substr(0, text.find(':'));
+    return FilesListBox::baseOf(item);
 }
 
 void RecoverDialog::recover() {
@@ -89,7 +116,7 @@ void RecoverDialog::togglePlay() {
     }
     std::string base = selectedBase();
     std::string path = base.empty() ? "" : settings_.doneFiles() + base + kAudioExtension;
-    player_->setDevice(settings_.soundOutDevice());
+    player_->setDevice(storedOutputDevice(settings_));
     player_->applyVolume(settings_.soundOutVolume());
     LSoundSource source = openWaveFile(path);
     // A file that can't be played shows nothing: the button keeps "&Play".

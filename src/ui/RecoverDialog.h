@@ -1,6 +1,7 @@
 #pragma once
-// Recover Old Files: the dictations in Done Files, sorted by their entry text
-// "base: name", with a player of the dialog's own to identify one by ear, and
+// Recover Old Files: the dictations in Done Files (audio named exactly
+// base + ".wav"), sorted by their entry text "base: name" without regard to
+// letter case, with a player of the dialog's own to identify one by ear, and
 // Recover to move the chosen one back into Current Files without overwriting
 // anything there.  Closing the dialog stops its playback.  Interface thread;
 // the player reports back through TransportPlayer::Listener on that thread.
@@ -13,6 +14,7 @@
 
 class QListWidget;
 class QPushButton;
+class QVBoxLayout;
 
 namespace typix {
 
@@ -40,6 +42,7 @@ public:
 
 private:
     void buildLayout();
+    QPushButton* addButton(QVBoxLayout* column, const QString& text, const QString& id);
     void fillList();
     std::string selectedBase() const;
     void cleanUp();

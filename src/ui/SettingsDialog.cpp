@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -50,6 +52,7 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 SettingsDialog::Hooks withDefaults(SettingsDialog::Hooks h, QWidget* parent) {
     if (!h.deviceName) h.deviceName = [](int i) { return LSoundPlayer::deviceName(i); };
+    if (!h.deviceId) h.deviceId = [](int i) { return deviceIdOf(i, StreamDirection::Output); };
     if (!h.pedalFound) h.pedalFound = [](int type) { return PedalControl::deviceFound(type); };
     if (!h.warn)
         h.warn = [parent](const QString& t, const QString& x) { QMessageBox::warning(parent, t, x); };
@@ -66,6 +69,20 @@ SettingsDialog::Hooks withDefaults(SettingsDialog::Hooks h, QWidget* parent) {
     if (!h.hotKeysAvailable)
         h.hotKeysAvailable = [] {
             return HotKeys::hotKeysAvailable() || GlobalShortcutsPortal::available();
+        };
+    if (!h.probeFtp) h.probeFtp = probeFtp;
+    if (!h.chooseCertificate)
+        h.chooseCertificate = [parent](const QString& title, const QString& text) {
+            QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+            QPushButton* trust = box.addButton(QStringLiteral("&Trust This Certificate"),
+                                               QMessageBox::AcceptRole);
+            QPushButton* plain = box.addButton(QStringLiteral("Use &Plain FTP (ftp://)"),
+                                               QMessageBox::DestructiveRole);
+            box.addButton(QMessageBox::Cancel);
+            box.exec();
+            if (box.clickedButton() == trust) return SettingsDialog::CertificateChoice::Trust;
+            if (box.clickedButton() == plain) return SettingsDialog::CertificateChoice::UsePlainFtp;
+            return SettingsDialog::CertificateChoice::Cancel;
         };
     return h;
 }
@@ -89,6 +106,13 @@ SettingsDialog::SettingsDialog(Settings& settings, BGLoad* loader, QWidget* pare
     setWindowTitle(QStringLiteral("Settings"));
     buildLayout();
     load();
+}
+
+SettingsDialog::~SettingsDialog() {
+    if (checker_.joinable()) {
+        stopCheck_->store(true);
+        checker_.join();
+    }
 }
 
 QWidget* SettingsDialog::control(int id) const {
@@ -230,6 +254,11 @@ QWidget* SettingsDialog::buildIncoming() {
         grid->addWidget(label(QString::fromLatin1(row.text), row.labelId), r, 0);
         grid->addWidget(edit(row.editId, row.password), r++, 1, 1, 2);
     }
+    ftpNote_ = label(QString(), kFtpSecurityNote);
+    ftpNote_->setWordWrap(true);
+    grid->addWidget(ftpNote_, r++, 0, 1, 3);
+    connect(static_cast<QLineEdit*>(control(111)), &QLineEdit::textChanged, this,
+            &SettingsDialog::showFtpSecurity);
     grid->addWidget(label(QStringLiteral("Check Interval"), 118), r, 0);
     grid->addWidget(interval_, r, 1);
     grid->addWidget(now, r, 2);
@@ -263,8 +292,13 @@ void SettingsDialog::load() {
         if (name.empty()) break;
         device_->addItem(qs(name));
     }
-    device_->setCurrentIndex(settings_.soundOutDevice() < device_->count()
-                                 ? settings_.soundOutDevice() : -1);
+    // The device stored by name wins over its index: cards come and go.
+    int chosen = settings_.soundOutDevice();
+    const std::string chosenId = settings_.soundOutDeviceName();
+    for (int i = 0; !chosenId.empty() && i < device_->count(); ++i) {
+        if (hooks_.deviceId(i) == chosenId) chosen = i;
+    }
+    device_->setCurrentIndex(chosen < device_->count() ? chosen : -1);
     volume_->setValue(settings_.soundOutVolume());
     volume_->showValue();
     slow_->setText(QString::number(settings_.slowSpeed()));
@@ -286,13 +320,14 @@ void SettingsDialog::load() {
                        T{kSmtpFrom, settings_.smtpFrom()}})
         static_cast<QLineEdit*>(control(t.id))->setText(qs(t.value));
     interval_->setCurrentIndex(intervalIndex(settings_.ftpInterval()));
+    showFtpSecurity();
     updateDependents();
 }
 
 void SettingsDialog::updateDependents() {
     for (int id : {104, 105}) control(id)->setEnabled(email_->isChecked());
     for (int id : {107, 108}) control(id)->setEnabled(lan_->isChecked());
-    for (int id = 110; id <= 120; ++id) control(id)->setEnabled(ftp_->isChecked());
+    for (int id = 110; id <= kFtpSecurityNote; ++id) control(id)->setEnabled(ftp_->isChecked());
 }
 
 void SettingsDialog::showPedalDescription() {
@@ -310,8 +345,39 @@ void SettingsDialog::writeFtp() {
         settings_.setFtpInterval(intervalSeconds(interval_->currentIndex()));
 }
 
+void SettingsDialog::showFtpSecurity() {
+    const QString server = static_cast<QLineEdit*>(control(111))->text().trimmed();
+    if (server.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive))
+        ftpNote_->setText(QStringLiteral("Plain FTP: the password and the dictations travel "
+                                         "unencrypted."));
+    else if (server.startsWith(QStringLiteral("ftps://"), Qt::CaseInsensitive))
+        ftpNote_->setText(QStringLiteral("Encrypted (TLS from the start)."));
+    else
+        ftpNote_->setText(QStringLiteral("Encrypted when the server offers TLS; if it offers none, "
+                                         "the password travels unencrypted."));
+}
+
+bool SettingsDialog::refuseOwnFolder(int editId, const char* what) {
+    const std::string folder = text259(static_cast<QLineEdit*>(control(editId)));
+    const TransferFolders own{settings_.incomingFiles(), settings_.currentFiles(),
+                              settings_.doneFiles(), settings_.statusFolder(),
+                              settings_.settingsFile()};
+    const std::string name = ownFolderNamed(own, folder);
+    if (name.empty()) return false;
+    hooks_.warn(QStringLiteral("Settings"),
+                QStringLiteral("The %1 is the program's own %2 folder. Incoming dictation would "
+                               "be taken out of it (or its files deleted).\n\nChoose the folder "
+                               "where the other program leaves the files.")
+                    .arg(QString::fromLatin1(what), qs(name)));
+    control(editId)->setFocus();
+    return true;
+}
+
 void SettingsDialog::accept() {
+    if (refuseOwnFolder(105, "attachment folder") || refuseOwnFolder(108, "shared folder")) return;
     settings_.setSoundOutDevice(device_->currentIndex());
+    settings_.setSoundOutDeviceName(device_->currentIndex() >= 0 ? hooks_.deviceId(device_->currentIndex())
+                                                                 : std::string());
     settings_.setSoundOutVolume(volume_->value());
     if (pedal_->currentIndex() >= 0) {
         int type = pedal_->currentIndex();
@@ -341,6 +407,62 @@ void SettingsDialog::accept() {
 void SettingsDialog::checkNow() {
     writeFtp();
     if (loader_) loader_->forceFtpCheck();
+    if (checking_) return;
+    FtpProbeSettings probe{settings_.ftpServer(), settings_.ftpUserName(), settings_.ftpPassword(),
+                           settings_.ftpDir(), settings_.ftpCertSha256()};
+    if (checker_.joinable()) checker_.join();
+    checking_ = true;
+    stopCheck_ = std::make_shared<std::atomic<bool>>(false);
+    control(120)->setEnabled(false);
+    // The destructor stops and joins this thread, so the dialog is alive
+    // when it posts its answer.
+    checker_ = std::thread([this, probe, stop = stopCheck_, run = hooks_.probeFtp] {
+        FtpProbeResult result = run(probe, [stop] { return stop->load(); });
+        QMetaObject::invokeMethod(this, [this, result] { checkAnswered(result); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void SettingsDialog::checkAnswered(const FtpProbeResult& result) {
+    if (checker_.joinable()) checker_.join();
+    checking_ = false;
+    control(120)->setEnabled(ftp_->isChecked());
+    const QString title = QStringLiteral("Check Now");
+    if (result.ok) {
+        hooks_.inform(title, result.encrypted
+                                 ? QStringLiteral("The FTP host answered; the session is encrypted.")
+                                 : QStringLiteral("The FTP host answered; the session is NOT "
+                                                  "encrypted (the password travelled in clear)."));
+        return;
+    }
+    if (!result.certificateProblem) {
+        hooks_.warn(title, QStringLiteral("The FTP check failed: %1").arg(qs(result.error)));
+        return;
+    }
+    const CertificateChoice choice = hooks_.chooseCertificate(
+        title, QStringLiteral("The FTP check ended: %1.\n\nTrust this certificate only if its "
+                              "SHA-256 fingerprint is the one your FTP provider gave you:\n%2\n\n"
+                              "Or use plain FTP, where the password travels unencrypted.")
+                   .arg(qs(result.error), qs(result.fingerprint)));
+    if (choice == CertificateChoice::Cancel) return;
+    if (choice == CertificateChoice::Trust) {
+        settings_.setFtpCertSha256(result.fingerprint);
+    } else {
+        auto* server = static_cast<QLineEdit*>(control(111));
+        QString host = server->text().trimmed();
+        if (host.startsWith(QStringLiteral("ftps://"), Qt::CaseInsensitive)) host = host.mid(7);
+        server->setText(QStringLiteral("ftp://") + host);
+        writeFtp();
+    }
+    if (loader_) loader_->forceFtpCheck();
+}
+
+bool SettingsDialog::waitForCheck(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (checking_ && clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    return !checking_;
 }
 
 void SettingsDialog::sendTestMail() {

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QtEndian>
+
+#include "app/RuntimeFolder.h"
 
 namespace typix {
 
@@ -17,11 +20,10 @@ constexpr int kLongestCommand = 64;
 constexpr char kAcknowledge = 'k';
 constexpr char kUnknownCommand = '?';
 
-QByteArray encodeRequest(const QString& path) {
-    const QByteArray utf8 = path.toUtf8();
+QByteArray encodeRequest(const std::string& path) {
     QByteArray message(4, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(utf8.size()), message.data());
-    return message + utf8;
+    qToBigEndian<quint32>(static_cast<quint32>(path.size()), message.data());
+    return message + QByteArray(path.data(), qsizetype(path.size()));
 }
 
 }  // namespace
@@ -34,10 +36,11 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent), server_(new Q
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::serverName() {
-    return QStringLiteral("korvel-typix-%1").arg(static_cast<qulonglong>(::getuid()));
+    const QString name = QStringLiteral("korvel-typix-%1").arg(static_cast<qulonglong>(::getuid()));
+    return QFile::decodeName(QByteArray::fromStdString(runtimeFolder())) + name;
 }
 
-bool SingleInstance::handOver(const QString& path, int timeoutMs) {
+bool SingleInstance::handOver(const std::string& path, int timeoutMs) {
     return send(encodeRequest(path), timeoutMs);
 }
 
@@ -124,7 +127,7 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     }
     if (socket->bytesAvailable() < 4 + static_cast<qint64>(length)) return;
     socket->read(4);
-    const QString path = QString::fromUtf8(socket->read(length));
+    const QByteArray path = socket->read(length);
     socket->write(&kAcknowledge, 1);
     socket->flush();
     emit requested(path);

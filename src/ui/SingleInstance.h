@@ -2,10 +2,13 @@
 // One running program per user.  The first instance listens on a local socket
 // named after the user; a second start connects to it, hands over its joined
 // command line (empty: only restore and raise the window) and ends.  The
-// socket lies in the temporary folder (TMPDIR) and is reachable by the user
-// only.
+// socket lies in the user's runtime folder (runtimeFolder(): never TMPDIR,
+// which differs between a desktop session and a terminal) and is reachable by
+// the user only.
 //
-// Wire form: a 4-byte big-endian length and that many bytes of UTF-8 path;
+// Wire form: a 4-byte big-endian length and that many bytes of path, exactly
+// the bytes of the file name (UTF-8 or not: a name from an old share such as
+// "M\xfcller.wav" must still name the same file);
 // the first instance answers one byte once it has taken the request.  The
 // length 0xFFFFFFFF, with nothing after it, asks the first instance to close
 // (the installer and the remover do so before they replace its files).  The
@@ -18,6 +21,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 class QLocalServer;
 class QLocalSocket;
@@ -30,12 +34,14 @@ public:
     explicit SingleInstance(QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // "korvel-typix-" and the user id.
+    // The socket's path: the runtime folder + "korvel-typix-" and the user id
+    // (the bare name, placed by Qt, only when there is no runtime folder).
     static QString serverName();
 
-    // Second start: hands `path` to a running instance.  True when one runs
-    // (this process should then end); false when none answered.
-    static bool handOver(const QString& path, int timeoutMs = 3000);
+    // Second start: hands `path` (bytes of a file name) to a running
+    // instance.  True when one runs (this process should then end); false
+    // when none answered.
+    static bool handOver(const std::string& path, int timeoutMs = 3000);
     // Asks a running instance to close its window (and so save its typing and
     // end).  True when one answered.
     static bool requestClose(int timeoutMs = 3000);
@@ -63,8 +69,9 @@ public:
     ListenResult listen();
 
 signals:
-    // A second start asked for the window; `path` is empty or a file to import.
-    void requested(const QString& path);
+    // A second start asked for the window; `path` is empty or the bytes of
+    // the name of a file to import.
+    void requested(const QByteArray& path);
     // A later start (the installer or the remover) asked this instance to close.
     void closeRequested();
 

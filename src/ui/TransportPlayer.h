@@ -15,6 +15,8 @@
 
 namespace typix {
 
+class Settings;
+
 class TransportPlayer {
 public:
     class Listener {
@@ -32,7 +34,8 @@ public:
     virtual void setListener(Listener* listener, bool levelsWanted) = 0;
     // The output device index of the next play (-1 = the system default).
     virtual void setDevice(int device) = 0;
-    // Applies a decibel level (-127 = off) to the device's playback volume at once.
+    // Applies a decibel level (-127 = off) at once: the card's playback
+    // volume for a card opened directly, else the program's own volume.
     virtual void applyVolume(int level) = 0;
     // Stops anything playing, then plays `chain` from its current position.
     // False when it could not start; the player is then stopped.
@@ -50,5 +53,9 @@ public:
 
 // The program's player over the sound device.
 std::unique_ptr<TransportPlayer> makeDevicePlayer();
+
+// The output device the settings choose: the one stored by name when it is
+// still listed, else the stored index.
+int storedOutputDevice(const Settings& settings);
 
 }  // namespace typix

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "ui/HotKeys.h"
+#include "ui/KeyHints.h"
 #include "ui/KeyboardFilter.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainDialog.h"
@@ -28,6 +29,7 @@ TypistControls* TypistControls::of(const MainDialog& dialog) {
 
 void TypistControls::registerHotKeys() {
     if (settings_.hotKeys()) hotKeys_->registerKeys();
+    showKeyHints(dialog_, keyModeOf(dialog_));
 }
 
 void TypistControls::setUp() {

@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "app/UninstallSession.h"
 #include "ui/LicenceDialog.h"
 
@@ -22,6 +25,20 @@ bool UninstallDialog::confirm() {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool UninstallDialog::confirmDeleteDictations() {
+    if (assumeYes()) {
+        const char* remove = std::getenv("TYPIX_REMOVE_DICTATIONS");
+        return remove && std::strcmp(remove, "1") == 0;
+    }
+    const std::string text = kDeleteDictationsQuestion + dataFolderList(locations().foldersIni);
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kUninstallCaption),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, window());
+    box.setObjectName(QStringLiteral("deleteDictations"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 int UninstallDialog::work() {
     if (stage_ == UninstallStage::StartTemporaryCopy) {
         temporaryCopy_ = startTemporaryUninstaller(selfFile_);
@@ -36,9 +53,9 @@ int UninstallDialog::work() {
         QThread::msleep(10);
     }
     if (!confirm()) return 0;
+    const bool dictationsToo = confirmDeleteDictations();
     setStatus(0, QStringLiteral("Removing Korvel Typix"));
-    removeDesktopIntegration(locations());
-    removeInstalledFolders(locations().foldersIni, selfFile_);
+    removeInstallation(locations(), selfFile_, dictationsToo);
     setProgress(100);
     return 1;
 }

@@ -3,8 +3,10 @@
 // in the installation folder) it copies the program to the temporary folder,
 // starts that copy with "/uninstall" and ends; started with an argument (the
 // temporary copy) it waits 150 ms, asks "Are you sure you want to remove
-// Korvel Typix from this computer?" and removes the installation (see
-// UninstallSession.h).  TYPIX_ASSUME_YES=1 answers yes.  Interface thread only.
+// Korvel Typix from this computer?", then separately whether the dictations go
+// too (default No), and removes the installation (see UninstallSession.h).
+// TYPIX_ASSUME_YES=1 answers yes to the first question and takes the second
+// one's default, No, unless TYPIX_REMOVE_DICTATIONS=1.  Interface thread only.
 #include <string>
 
 #include "ui/InstallDialog.h"
@@ -25,6 +27,7 @@ protected:
 
 private:
     bool confirm();
+    bool confirmDeleteDictations();
 
     UninstallStage stage_;
     std::string selfFile_;

@@ -19,8 +19,7 @@ int runProgram(int argc, char** argv) {
     if (app.handOverToRunningInstance()) return 0;
     app.startFirstInstance();
     typix::MainFrame frame;
-    app.attachFrame([&frame] { frame.raiseAndRestore(); },
-                    [&frame](const QString& path) { frame.importFile(path.toStdString()); });
+    app.attachWindow(frame);
     typix::DesktopControls desktop(*frame.dialog());
     app.attachCommands([&desktop](const QString& name) { return desktop.runCommand(name); });
     frame.show();

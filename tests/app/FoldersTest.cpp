@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/AppTestFolder.h"
@@ -76,6 +78,27 @@ TEST_F(FoldersTest, StartUpCreatesEveryMissingDataFolder) {
          {paths.dataFolder, paths.currentFiles, paths.doneFiles, paths.incomingFiles, paths.statusFolder})
         EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
     EXPECT_TRUE(createDataFolders(paths));  // a second start finds them all
+}
+
+TEST_F(FoldersTest, FoldersTheProgramMakesArePrivateAndExistingOnesKeepTheirMode) {
+    const mode_t oldMask = ::umask(0002);
+    FolderPaths paths = resolveFolders("/opt/typix/");
+    const std::string shared = temp.file("shared");
+    std::filesystem::create_directories(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms(0775));
+    paths.statusFolder = shared + "/";
+    paths.incomingFiles = temp.file("new/parents/Incoming Files/");
+    EXPECT_TRUE(createDataFolders(paths));
+    ::umask(oldMask);
+    const auto mode = [](const std::string& folder) {
+        return std::filesystem::status(folder).permissions();
+    };
+    for (const auto& folder : {paths.dataFolder, paths.currentFiles, paths.doneFiles,
+                               paths.incomingFiles})
+        EXPECT_EQ(mode(folder), std::filesystem::perms(0700)) << folder;
+    EXPECT_EQ(mode(shared), std::filesystem::perms(0775));
+    // Folders above a data folder are not the program's: they get the usual mode.
+    EXPECT_EQ(mode(temp.file("new/parents")), std::filesystem::perms(0775));
 }
 
 TEST_F(FoldersTest, UncreatableFolderIsReportedButPathsStayFormed) {

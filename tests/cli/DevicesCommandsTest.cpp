@@ -38,8 +38,8 @@ TEST(DevicesCommand, ListsDefaultFirstWithTheSystemRecordMixer) {
     ScratchFolder dir;
     const Result r = run(dir, "", "devices");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("Output devices:\n  0  Default\n", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("Input devices:\n  0  Default\n       source -1  System Record Mixer\n"), std::string::npos);
+    EXPECT_EQ(r.out.rfind("Output devices:\n  0  Default  [default]\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Input devices:\n  0  Default  [default]\n       source -1  System Record Mixer\n"), std::string::npos);
     EXPECT_EQ(r.err, "") << "ALSA's own complaints stay quiet";
 }
 

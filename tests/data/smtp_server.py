@@ -2,6 +2,7 @@
 """A loopback SMTP server for the mail tests (aiosmtpd).
 
   smtp_server.py OUTDIR [--auth USER:PASSWORD] [--reject ADDRESS]
+                 [--tls CERT:KEY] [--silent]
 
 Listens on 127.0.0.1 at a free port, prints the port on one line and serves
 until killed.  Every accepted message N (1, 2, ...) is written to OUTDIR/N/:
@@ -12,8 +13,10 @@ until killed.  Every accepted message N (1, 2, ...) is written to OUTDIR/N/:
   body.bin         the decoded text part, byte for byte
   attachment.name  the attachment's file name, attachment.bin its bytes,
   attachment.type  its content type (only with an attachment)
---auth requires AUTH with those credentials; --reject answers 550 to RCPT TO
-of that address.
+--auth requires AUTH with those credentials (every AUTH that reaches the
+server is noted in OUTDIR/auth-attempts); --reject answers 550 to RCPT TO of
+that address; --tls offers STARTTLS with that certificate and takes AUTH only
+after it; --silent accepts connections and never answers.
 """
 import argparse
 import email
@@ -84,6 +87,8 @@ class Handler:
 
 
 def authenticator(server, session, envelope, mechanism, auth_data):
+    with open(os.path.join(ARGS.outdir, "auth-attempts"), "a") as f:
+        f.write(mechanism + "\n")
     if not isinstance(auth_data, LoginPassword) or not ARGS.auth:
         return AuthResult(success=False, handled=False)
     user, password = ARGS.auth.split(":", 1)
@@ -97,18 +102,43 @@ def free_port():
         return s.getsockname()[1]
 
 
+def silent_server():
+    """Accepts connections and never says a word (a hung server)."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    print(listener.getsockname()[1], flush=True)
+    held = []
+    signal.signal(signal.SIGTERM, lambda *a: sys.exit(0))
+    while True:
+        connection, _ = listener.accept()
+        held.append(connection)
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
     parser.add_argument("outdir")
     parser.add_argument("--auth")
     parser.add_argument("--reject")
+    parser.add_argument("--tls")
+    parser.add_argument("--silent", action="store_true")
     ARGS = parser.parse_args()
     warnings.simplefilter("ignore")
+    os.makedirs(ARGS.outdir, exist_ok=True)
+    if ARGS.silent:
+        silent_server()
+        return
     options = {}
     if ARGS.auth:
         options = dict(authenticator=authenticator, auth_required=True,
-                       auth_require_tls=False)
+                       auth_require_tls=bool(ARGS.tls))
+    if ARGS.tls:
+        import ssl
+        cert, key = ARGS.tls.split(":", 1)
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(cert, key)
+        options.update(tls_context=context, require_starttls=bool(ARGS.auth))
     port = free_port()
     controller = Controller(Handler(), hostname="127.0.0.1", port=port, **options)
     controller.start()

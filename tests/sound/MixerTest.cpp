@@ -2,7 +2,10 @@
 // are exact; on a machine without the card every function stays silent.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "sound/Mixer.h"
+#include "sound/device/AlsaDevice.h"
 
 namespace typix {
 namespace {
@@ -49,6 +52,75 @@ TEST(MixerFunctions, ASourceBeyondTheCardsSourcesIsInvalid) {
     EXPECT_EQ(mixerRecordSourceName(0, count), "<MIXER INVALID>");
     EXPECT_EQ(mixerRecordSourceName(0, 126), count > 126 ? mixerRecordSourceName(0, 126) : "<MIXER INVALID>");
     EXPECT_EQ(mixerRecordSourceName(99, 0), "<MIXER INVALID>") << "a device that names no card";
+}
+
+}  // namespace
+}  // namespace typix
+
+namespace typix {
+namespace {
+
+MixerElementInfo element(const char* name, bool volume, bool sw) {
+    MixerElementInfo e;
+    e.name = name;
+    e.captureVolume = volume;
+    e.captureSwitch = sw;
+    return e;
+}
+
+MixerElementInfo selector(const char* name, std::vector<std::string> items) {
+    MixerElementInfo e;
+    e.name = name;
+    e.enumerated = true;
+    e.enumeratedCapture = true;
+    e.items = std::move(items);
+    return e;
+}
+
+TEST(MixerRecordSources, AnInputSourceSelectorListsItsItems) {
+    // A laptop codec: one "Input Source" control picks the input; "Line
+    // Boost" is a gain switch, not an input.
+    const MixerRecordSources sources = mixerRecordSources(
+        {element("Capture", true, true), element("Line Boost", true, false),
+         selector("Input Source", {"Mic", "Line", "Internal Mic"}), element("Mic Boost", true, false)});
+    EXPECT_EQ(sources.names, (std::vector<std::string>{"Mic", "Line", "Internal Mic"}));
+    EXPECT_EQ(sources.selector, 2);
+    EXPECT_TRUE(sources.elements.empty());
+}
+
+TEST(MixerRecordSources, WithoutASelectorThePlainCaptureElementsAreTheSources) {
+    MixerElementInfo playbackEnum;
+    playbackEnum.name = "Channel Mode";
+    playbackEnum.enumerated = true;
+    playbackEnum.items = {"2ch", "6ch"};
+    const MixerRecordSources sources = mixerRecordSources(
+        {element("Capture", true, true), element("Mic", true, true), element("Master", false, false),
+         playbackEnum, element("Line", false, true)});
+    EXPECT_EQ(sources.names, (std::vector<std::string>{"Mic", "Line"}));
+    EXPECT_EQ(sources.elements, (std::vector<int>{1, 4}));
+    EXPECT_EQ(sources.selector, -1);
+}
+
+TEST(MixerCardDevices, OnlyCardsOpenedDirectlyHaveTheirMixerSet) {
+    for (const char* card : {"hw:0", "plughw:1", "plughw:CARD=PCH,DEV=0", "hw:CARD=Intel,DEV=3"}) {
+        EXPECT_TRUE(alsaIsCardPcm(card)) << card;
+    }
+    for (const char* server : {"default", "pulse", "pipewire", "sysdefault:CARD=PCH", "null", "dmix"}) {
+        EXPECT_FALSE(alsaIsCardPcm(server)) << server;
+    }
+    EXPECT_EQ(alsaCardControlOf("plughw:CARD=PCH,DEV=0"), "hw:CARD=PCH");
+    EXPECT_EQ(alsaCardControlOf("plughw:1,0"), "hw:1");
+    EXPECT_EQ(alsaCardControlOf("hw:2"), "hw:2");
+    EXPECT_EQ(alsaCardControlOf("pulse"), "");
+}
+
+TEST(MixerCardDevices, AnOverridingPcmIsNeverACard) {
+    setenv("TYPIX_OUTPUT_DEVICE", "pulse", 1);
+    EXPECT_FALSE(mixerIsCardDevice(0, StreamDirection::Output));
+    EXPECT_FALSE(mixerIsCardDevice(3, StreamDirection::Output));
+    unsetenv("TYPIX_OUTPUT_DEVICE");
+    EXPECT_FALSE(mixerIsCardDevice(0, StreamDirection::Output)) << "ALSA's default may be a server";
+    EXPECT_FALSE(mixerIsCardDevice(-1, StreamDirection::Output));
 }
 
 }  // namespace

@@ -273,5 +273,29 @@ TEST_F(RecorderTest, StartFailsWithoutAUsableSinkOrDevice) {
     EXPECT_TRUE(log_.events.empty()) << "a failed start and a stop while closed notify nothing";
 }
 
+// The program's own capture level (used where no hardware capture control
+// is chosen, as behind a sound server) scales the samples before their
+// levels are measured, so it moves activation as a card's control would.
+TEST_F(RecorderTest, CaptureLevelScalesTheSamplesBeforeTheirLevels) {
+    recorder_.setCaptureLevel(-20);
+    MemorySink* sink = start(Signal().silence(2).tone(3, kLoud), -25);
+    ASSERT_TRUE(runUntil(poster_, [&] { return log_.count('A') > 0; }));
+    const auto levels = log_.blockLevels();
+    ASSERT_GE(levels.size(), 3u);
+    EXPECT_EQ(levels[2], std::vector<int>{-20});
+    ASSERT_GE(sink->samples.size(), 2u);
+    // 8192 at gain 0.1 through the split product: 819.2 either side, floored.
+    EXPECT_EQ(sink->samples[sink->samples.size() - 2], -820);
+    EXPECT_EQ(sink->samples.back(), 819);
+}
+
+TEST_F(RecorderTest, AtZeroDecibelsCaptureIsUntouched) {
+    recorder_.setCaptureLevel(0);
+    MemorySink* sink = start(Signal().silence(2).tone(2, kLoud));
+    ASSERT_TRUE(runUntil(poster_, [&] { return log_.count('A') > 0; }));
+    ASSERT_GE(sink->samples.size(), 2u);
+    EXPECT_EQ(sink->samples.back(), kLoud);
+}
+
 }  // namespace
 }  // namespace typix::test

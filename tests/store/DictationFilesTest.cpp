@@ -36,6 +36,10 @@ TEST(PurgeRuleTest, ComparesUpperHalvesAsUnsignedDifference) {
     // Only the upper halves count: just short of 2001 units is still 2001 apart.
     EXPECT_TRUE(isOldEnoughToPurge((file & ~0xFFFFFFFFULL) + 2001 * unit, file | 0xFFFFFFFFULL));
     EXPECT_FALSE(isOldEnoughToPurge(file + 5000 * unit, 0xFFFFFFFFULL));  // zero upper half
+    // Dated after now (the clock was put back): age 0, however far ahead.
+    EXPECT_FALSE(isOldEnoughToPurge(file, file + unit));
+    EXPECT_FALSE(isOldEnoughToPurge(file, file + 3000 * unit));
+    EXPECT_FALSE(isOldEnoughToPurge(file, 0xFFFFFFFF00000000ULL));
 }
 
 class DictationFilesTest : public ::testing::Test {
@@ -108,7 +112,11 @@ TEST_F(DictationFilesTest, PurgeKeepsNineDayOldFilesAndDeletesTenDayOldOnes) {
         setAge(done + "ten" + ext, 10 * kDay);
     }
     setAge(done + "stray.sta", 11 * kDay);
+    makeTriple(done, "ahead", "future");
+    for (const char* ext : {".wav", ".dat", ".txt"}) setAge(done + "ahead" + ext, -20 * kDay);
     EXPECT_EQ(purgeDoneFiles(done), 4);
+    EXPECT_TRUE(exists(done + "ahead.wav"));
+    EXPECT_TRUE(exists(done + "ahead.txt"));
     EXPECT_TRUE(exists(done + "nine.wav"));
     EXPECT_TRUE(exists(done + "nine.txt"));
     EXPECT_FALSE(exists(done + "ten.wav"));

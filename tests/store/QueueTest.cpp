@@ -58,12 +58,6 @@ TEST(QueueOrderTest, HighThreeDaysLaterTiesWithLow) {
     EXPECT_EQ(queueSortKey(monday, "Low"), queueSortKey(monday + 129600, "Normal"));
 }
 
-TEST(EntryTextTest, BaseIsTheTextBeforeTheFirstColon) {
-    EXPECT_EQ(baseFromEntryText("dct00012-00345: Letter: to bank"), "dct00012-00345");
-    EXPECT_EQ(baseFromEntryText(": nameless"), "");
-    EXPECT_EQ(baseFromEntryText("no colon"), "no colon");
-}
-
 class QueueFolderTest : public ::testing::Test {
 protected:
     void addDictation(const std::string& base, const std::string& recordText) {

@@ -90,6 +90,57 @@ TEST(RecordTest, KeysRoundTripAndForeignRecordsRead) {
     EXPECT_EQ(record.priority(), "High");
 }
 
+TEST(RecordTest, StringsThatAreNotUtf8AreReadAsWindows1252) {
+    TestFolder temp;
+    writeBytes(temp.file("old.dat"),
+               "[file]\r\nname=Br\xFC""ckenstra\xDF""e\r\nsendername=J\xFCrgen \x80\r\n"
+               "address1=Stra\xC3\x9F""e 1\r\n");
+    const DictationRecord record(temp.file("old.dat"));
+    EXPECT_EQ(record.name(), "Br\xC3\xBC""ckenstra\xC3\x9F""e");
+    EXPECT_EQ(record.senderName(), "J\xC3\xBCrgen \xE2\x82\xAC");
+    EXPECT_EQ(record.address(1), "Stra\xC3\x9F""e 1");  // valid UTF-8 stays as it is
+
+    // A long UTF-8 value cut inside a character at the read limit stays UTF-8.
+    std::string longName;
+    while (longName.size() < 300) longName += "\xC3\xBC";  // 2-byte characters
+    writeBytes(temp.file("long.dat"), "[file]\nname=xy" + longName + "\n");
+    const std::string read = DictationRecord(temp.file("long.dat")).name();
+    EXPECT_TRUE(isValidUtf8(read));
+    EXPECT_EQ(read, "xy" + longName.substr(0, 256));
+}
+
+TEST(RecordTest, NewRecordsArePrivateAndExistingOnesKeepTheirMode) {
+    TestFolder temp;
+    DictationRecord(temp.folder(), "new").setName("Letter");
+    EXPECT_EQ(std::filesystem::status(temp.file("new.dat")).permissions(),
+              std::filesystem::perms(0600));
+    writeBytes(temp.file("shared.dat"), "[file]\n");
+    std::filesystem::permissions(temp.file("shared.dat"), std::filesystem::perms(0644));
+    DictationRecord(temp.folder(), "shared").setStatus(kStatusDone);
+    EXPECT_EQ(std::filesystem::status(temp.file("shared.dat")).permissions(),
+              std::filesystem::perms(0644));
+}
+
+TEST(TypingTest, NewTypingIsPrivateAndReplacedTypingKeepsItsMode) {
+    TestFolder temp;
+    const auto mode = [&](const char* name) {
+        return std::filesystem::status(temp.file(name)).permissions();
+    };
+    ASSERT_TRUE(writeTyping(temp.file("new.txt"), "Dear Sir,"));
+    EXPECT_EQ(mode("new.txt"), std::filesystem::perms(0600));
+    // A temporary file left by an interrupted save does not pass its mode on.
+    writeBytes(temp.file("next.txt.saving"), "half");
+    std::filesystem::permissions(temp.file("next.txt.saving"), std::filesystem::perms(0666));
+    ASSERT_TRUE(writeTyping(temp.file("next.txt"), "Dear Madam,"));
+    EXPECT_EQ(mode("next.txt"), std::filesystem::perms(0600));
+
+    writeBytes(temp.file("shared.txt"), "old");
+    std::filesystem::permissions(temp.file("shared.txt"), std::filesystem::perms(0640));
+    ASSERT_TRUE(writeTyping(temp.file("shared.txt"), "new"));
+    EXPECT_EQ(mode("shared.txt"), std::filesystem::perms(0640));
+    EXPECT_EQ(readBytes(temp.file("shared.txt")), "new");
+}
+
 TEST(TypingTest, WritesExactBytesAndReadsThemBack) {
     TestFolder temp;
     const std::string path = temp.file("d.txt");

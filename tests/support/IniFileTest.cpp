@@ -93,6 +93,37 @@ TEST_F(IniFileTest, FirstWriteCreatesFileWithLfLines) {
     EXPECT_EQ(readBytes(path), "[file]\nstatus=Received\nname=A. Sender\n");
 }
 
+TEST_F(IniFileTest, BlanksAtTheEndsOfAValueSurviveInQuotes) {
+    for (const char* value : {" secret ", "\tlead", "trail ", "\"quoted\"", "in side", ""}) {
+        ASSERT_TRUE(iniWrite(path, "settings", "ftppassword", value));
+        EXPECT_EQ(iniRead(path, "settings", "ftppassword"), value) << value;
+    }
+    writeBytes(path, "[settings]\nftpserver=\"ftp.example.org\"\n");
+    EXPECT_EQ(iniRead(path, "settings", "ftpserver"), "ftp.example.org");
+}
+
+TEST_F(IniFileTest, OnePairOfSurroundingQuotesIsNotPartOfTheValue) {
+    writeBytes(path, "[settings]\r\n"
+                     "ftpserver=\"ftp.example.org\"\r\n"
+                     "ftpdir = \" /in box \" \r\n"
+                     "twice=\"\"x\"\"\r\n"
+                     "inner=a \"b\" c\r\n"
+                     "lone=\"\r\n"
+                     "empty=\"\"\r\n");
+    EXPECT_EQ(iniRead(path, "settings", "ftpserver"), "ftp.example.org");
+    EXPECT_EQ(iniRead(path, "settings", "ftpdir"), " /in box ");
+    EXPECT_EQ(iniRead(path, "settings", "twice"), "\"x\"");
+    EXPECT_EQ(iniRead(path, "settings", "inner"), "a \"b\" c");
+    EXPECT_EQ(iniRead(path, "settings", "lone"), "\"");
+    EXPECT_EQ(iniRead(path, "settings", "empty"), "");
+
+    // What is written reads back as written, quotes included.
+    for (const std::string value : {"\"quoted\"", "\"\"", "\"half", "plain"}) {
+        ASSERT_TRUE(iniWrite(path, "file", "name", value));
+        EXPECT_EQ(iniRead(path, "file", "name"), value);
+    }
+}
+
 TEST_F(IniFileTest, LineBreaksInValuesCannotForgeKeys) {
     ASSERT_TRUE(iniWrite(path, "file", "address", "1 Road\r\nTown\n[settings]\nftpserver=evil"));
     EXPECT_EQ(iniRead(path, "file", "address"), "1 Road Town [settings] ftpserver=evil");

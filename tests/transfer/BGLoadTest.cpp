@@ -152,6 +152,27 @@ TEST_F(BGLoadTest, AWaveInIncomingBecomesA16BitWaveInCurrentFiles) {
     EXPECT_EQ(load.progress(), 0.0f);
 }
 
+TEST_F(BGLoadTest, AWaveNamedLikeAQueuedDictationArrivesUnderAFreeName) {
+    // "Tape 7" is queued with its typing and "Tape 7 (2)" has a record only.
+    const std::string queued = data.current() + "Tape 7.wav";
+    ASSERT_EQ(std::system(("sox -n -r 8000 -b 16 -c 1 " + shellQuote(queued) + " synth 0.2 sine 300").c_str()), 0);
+    writeAll(data.current() + "Tape 7.txt", "typed so far");
+    writeAll(data.current() + "Tape 7 (2).dat", "[file]\nname=Someone else\n");
+    const std::string before = readAll(queued);
+    ASSERT_EQ(std::system(("sox -n -r 8000 -b 16 -c 1 " + shellQuote(data.incoming() + "Tape 7.wav") +
+                           " synth 0.5 sine 440").c_str()), 0);
+    PassReport report = load.runPass();
+    ASSERT_EQ(report.imports.size(), 1u);
+    EXPECT_EQ(report.imports[0].status, ImportStatus::Delivered);
+    EXPECT_EQ(report.imports[0].base, "Tape 7 (3)");
+    EXPECT_EQ(readAll(queued), before);
+    EXPECT_EQ(readAll(data.current() + "Tape 7.txt"), "typed so far");
+    LSoundSource arrival = openWaveFile(data.current() + "Tape 7 (3).wav");
+    ASSERT_TRUE(arrival.usable());
+    EXPECT_EQ(arrival->getLength(), 4000);
+    EXPECT_TRUE(listNames(data.incoming()).empty());
+}
+
 TEST_F(BGLoadTest, BadPackagesGoButOnesThatFailedForOutsideReasonsStay) {
     TransferFolders folders = data.folders();
     folders.current = data.root() + "gone/";

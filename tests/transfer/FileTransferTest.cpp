@@ -13,30 +13,35 @@ struct ServerForm {
     const char* text;
     bool ok;
     const char* baseUrl;
-    bool tls;
+    FtpSecurity security;
 };
 
-TEST(FtpServerText, AcceptsHostPortAndUrlForms) {
+TEST(FtpServerText, AcceptsHostPortAndUrlFormsEachWithItsSecurity) {
+    constexpr auto Try = FtpSecurity::TlsIfOffered;
     const ServerForm forms[] = {
-        {"ftp.example.com", true, "ftp://ftp.example.com:21/", false},
-        {"ftp.example.com:2121", true, "ftp://ftp.example.com:2121/", false},
-        {"ftp://ftp.example.com/incoming/", true, "ftp://ftp.example.com:21/", false},
-        {"ftps://secure.example.com:990", true, "ftp://secure.example.com:990/", true},
-        {"  host.example  ", true, "ftp://host.example:21/", false},
-        {"", false, "", false},
-        {"http://example.com", false, "", false},
-        {"host:port", false, "", false},
-        {"host:70000", false, "", false},
-        {"user@host", false, "", false},
+        {"ftp.example.com", true, "ftp://ftp.example.com:21/", Try},
+        {"ftp.example.com:2121", true, "ftp://ftp.example.com:2121/", Try},
+        {"ftp://ftp.example.com/incoming/", true, "ftp://ftp.example.com:21/", FtpSecurity::Plain},
+        {"ftps://secure.example.com", true, "ftps://secure.example.com:990/",
+         FtpSecurity::ImplicitTls},
+        {"ftps://secure.example.com:2990", true, "ftps://secure.example.com:2990/",
+         FtpSecurity::ImplicitTls},
+        {"  host.example  ", true, "ftp://host.example:21/", Try},
+        {"", false, "", Try},
+        {"http://example.com", false, "", Try},
+        {"host:port", false, "", Try},
+        {"host:70000", false, "", Try},
+        {"user@host", false, "", Try},
     };
     for (const ServerForm& form : forms) {
         std::string base;
-        bool tls = false;
-        EXPECT_EQ(parseFtpServer(form.text, base, tls), form.ok) << form.text;
+        FtpSecurity security = FtpSecurity::Plain;
+        EXPECT_EQ(parseFtpServer(form.text, base, security), form.ok) << form.text;
         if (!form.ok) continue;
         EXPECT_EQ(base, form.baseUrl) << form.text;
-        EXPECT_EQ(tls, form.tls) << form.text;
+        EXPECT_EQ(security, form.security) << form.text;
     }
+    EXPECT_EQ(normaliseFingerprint("AB:cd:01 9F"), "abcd019f");
 }
 
 class FileTransferTest : public ::testing::Test {

@@ -112,5 +112,37 @@ TEST(MailMessage, RefusesWhatWouldBreakTheHeaders) {
     EXPECT_NE(m.text.find("Subject: x  Bcc: all@x\r\n"), std::string::npos);
 }
 
+TEST(Mailbox, AddressesAsPeopleWriteThem) {
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* name;
+        const char* address;
+    };
+    const Case cases[] = {
+        {"typist@example.net", true, "", "typist@example.net"},
+        {" <typist@example.net> ", true, "", "typist@example.net"},
+        {"Typist \xc3\x9cnal <typist@example.net>", true, "Typist \xc3\x9cnal", "typist@example.net"},
+        {"\"Smith, J.\" <j@x.org>", true, "Smith, J.", "j@x.org"},
+        {"\"a \\\"b\\\"\" <j@x.org>", true, "a \"b\"", "j@x.org"},
+        {"", false, "", ""},
+        {"Name <>", false, "", ""},
+        {"Name <j@x.org", false, "", ""},
+        {"two words@x.org", false, "", ""},
+        {"Name <j@x.org> trailing", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        Mailbox box;
+        EXPECT_EQ(parseMailbox(c.text, box), c.ok) << c.text;
+        if (!c.ok) continue;
+        EXPECT_EQ(box.name, c.name) << c.text;
+        EXPECT_EQ(box.address, c.address) << c.text;
+    }
+    EXPECT_EQ(headerMailbox({"", "j@x.org"}), "j@x.org");
+    EXPECT_EQ(headerMailbox({"Jo Smith", "j@x.org"}), "Jo Smith <j@x.org>");
+    EXPECT_EQ(headerMailbox({"Smith, J.", "j@x.org"}), "\"Smith, J.\" <j@x.org>");
+    EXPECT_EQ(headerMailbox({"\xc3\x9cnal", "j@x.org"}), "=?UTF-8?B?w5xuYWw=?= <j@x.org>");
+}
+
 }  // namespace
 }  // namespace typix

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -91,16 +92,68 @@ TEST_F(MailSmtp, SmtpWithoutAttachmentAndWithANonAsciiSubject) {
     EXPECT_FALSE(test::exists(mailbox() + "/1/attachment.name"));
 }
 
-TEST_F(MailSmtp, SmtpLogsInWithTheStoredCredentials) {
-    SmtpServer server(mailbox(), "--auth typist:s3cret");
-    MailSettings wrong{server.url(), "typist", "guess", "typist@example.org"};
+// A certificate for 127.0.0.1, made for the test; "" when openssl is absent.
+std::string makeCertificate(const std::string& folder) {
+    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "
+                                "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+                                folder + "key.pem' -out '" + folder + "cert.pem' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0 ? folder + "cert.pem" : "";
+}
+
+TEST_F(MailSmtp, SmtpLogsInWithTheStoredCredentialsOverStartTls) {
+    const std::string cert = makeCertificate(work());
+    if (cert.empty()) GTEST_SKIP() << "openssl is missing (scripts/install-deps installs it)";
+    SmtpServer server(mailbox(), "--auth typist:s3cret --tls " + cert + ":" + work() + "key.pem");
+    MailSettings wrong{server.url(), "typist", "guess", "typist@example.org", cert};
     MailSendResult refused = sendMail(wrong, "a@example.org", "Dictation", "x", "");
     EXPECT_FALSE(refused.sent);
     EXPECT_FALSE(refused.error.empty());
-    MailSettings right{server.url(), "typist", "s3cret", "typist@example.org"};
+    MailSettings right{server.url(), "typist", "s3cret", "typist@example.org", cert};
     MailSendResult r = sendMail(right, "a@example.org", "Dictation", "x", "");
     ASSERT_TRUE(r.sent) << r.error;
     EXPECT_NE(server.received(1, "envelope.txt").find("login typist\n"), std::string::npos);
+
+    MailSettings unverified{server.url(), "typist", "s3cret", "typist@example.org"};
+    MailSendResult untrusted = sendMail(unverified, "a@example.org", "Dictation", "x", "");
+    EXPECT_FALSE(untrusted.sent) << "the certificate is checked";
+    EXPECT_FALSE(server.hasMessage(2));
+}
+
+TEST_F(MailSmtp, APasswordNeverGoesToAServerWithoutStartTls) {
+    SmtpServer server(mailbox(), "--auth typist:s3cret");
+    MailSettings settings{server.url(), "typist", "s3cret", "typist@example.org"};
+    MailSendResult r = sendMail(settings, "a@example.org", "Dictation", "x", "");
+    EXPECT_FALSE(r.sent);
+    EXPECT_NE(r.error.find("STARTTLS"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("password was not sent"), std::string::npos) << r.error;
+    EXPECT_FALSE(test::exists(mailbox() + "/auth-attempts")) << "no AUTH reached the server";
+    EXPECT_FALSE(server.hasMessage(1));
+}
+
+TEST_F(MailSmtp, DisplayNamesStayInTheHeadersAndOutOfTheEnvelope) {
+    SmtpServer server(mailbox(), "");
+    MailSettings settings{server.url(), "", "", "Typist \xc3\x9cnal <typist@example.net>"};
+    MailSendResult r =
+        sendMail(settings, "\"Smith, J.\" <smith@example.org>", "Dictation", "x", "");
+    ASSERT_TRUE(r.sent) << r.error;
+    EXPECT_EQ(server.received(1, "envelope.txt"),
+              "from typist@example.net\nto smith@example.org\n");
+    const std::string raw = server.received(1, "raw.eml");
+    EXPECT_NE(raw.find("From: =?UTF-8?B?VHlwaXN0IMOcbmFs?= <typist@example.net>\r\n"),
+              std::string::npos) << raw;
+    EXPECT_NE(raw.find("To: \"Smith, J.\" <smith@example.org>\r\n"), std::string::npos) << raw;
+}
+
+TEST_F(MailSmtp, ACancelledSendToAServerThatNeverAnswersEndsAtOnce) {
+    SmtpServer silent(mailbox(), "--silent");
+    MailSettings settings{silent.url(), "", "", "typist@example.org"};
+    auto begin = std::chrono::steady_clock::now();
+    MailSendResult r = sendMail(settings, "a@example.org", "Dictation", "x", "", [begin] {
+        return std::chrono::steady_clock::now() - begin > std::chrono::milliseconds(300);
+    });
+    EXPECT_FALSE(r.sent);
+    EXPECT_TRUE(r.cancelled) << r.error;
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
 }
 
 TEST_F(MailSmtp, SmtpFailuresAreReportedNotSent) {
@@ -113,7 +166,9 @@ TEST_F(MailSmtp, SmtpFailuresAreReportedNotSent) {
     MailSettings settings{server.url(), "", "", "t@x.org"};
     MailSendResult rejected = sendMail(settings, "nobody@example.org", "Dictation", "x", "");
     EXPECT_FALSE(rejected.sent);
-    EXPECT_NE(rejected.error.find("550"), std::string::npos) << rejected.error;
+    EXPECT_NE(rejected.error.find("550 5.1.1 <nobody@example.org>: Recipient address rejected"),
+              std::string::npos) << rejected.error;
+    EXPECT_EQ(rejected.error.find("RCPT failed"), std::string::npos) << rejected.error;
     EXPECT_FALSE(server.hasMessage(1));
 }
 

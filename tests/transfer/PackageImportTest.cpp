@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 
 #include "TransferTestSupport.h"
 #include "formats/OpenWaveFile.h"
@@ -69,6 +70,10 @@ TEST_F(PackageImportTest, VersionZeroGivesMono16BitWaveRecordAndTyping) {
     EXPECT_EQ(wave.bits, 16);
     EXPECT_EQ(wave.length, 5512);
     EXPECT_EQ(readAll(current("dct00012-00345.txt")), "Dear Sir\r\nthanks");
+    // The sender's details and the letter are readable by the typist only.
+    for (const char* file : {"dct00012-00345.txt", "dct00012-00345.dat"})
+        EXPECT_EQ(std::filesystem::status(current(file)).permissions(),
+                  std::filesystem::perms(0600)) << file;
     EXPECT_TRUE(load.TakeNewDictation());
     EXPECT_FALSE(load.TakeNewDictation());
 }

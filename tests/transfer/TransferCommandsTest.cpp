@@ -21,9 +21,11 @@ protected:
                      "\nDone Files=" + data.done() + "\nIncoming Files=" + data.incoming() +
                      "\nStatus=" + data.status() + "\n");
     }
+    // Standard output in `out`; standard error goes to errors().
     CliRun typixctl(const std::string& args) {
         std::string command = "TYPIX_FOLDERS=" + shellQuote(data.root() + "folders.ini") + " " +
-                              shellQuote(std::string(TYPIX_BINARY_DIR) + "/typixctl") + " " + args;
+                              shellQuote(std::string(TYPIX_BINARY_DIR) + "/typixctl") + " " + args +
+                              " 2>" + shellQuote(data.work() + "stderr.txt");
         CliRun run;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) return run;
@@ -34,6 +36,17 @@ protected:
         int status = ::pclose(pipe);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return run;
+    }
+
+    std::string errors() const { return readAll(data.work() + "stderr.txt"); }
+    void setFtp(const std::string& server, const std::string& password) {
+        LDatFile settings(data.settings());
+        for (const auto& [key, value] : std::initializer_list<std::pair<const char*, std::string>>{
+                 {"ftpcheck", "true"}, {"ftpinterval", "0"}, {"ftpserver", server},
+                 {"ftpusername", "typist"}, {"ftppassword", password}, {"ftpdir", ""},
+                 {"ftpstatusupload", "false"}}) {
+            settings.writeText("settings", key, value);
+        }
     }
 
     DataFolders data;
@@ -75,6 +88,28 @@ TEST_F(TransferCommandsTest, PassFetchesFromTheLanFolderAndStatusPublishes) {
     EXPECT_EQ(status.out, "s0000005.sta\n");
     EXPECT_TRUE(exists(data.root() + "lan/s0000005.sta"));
     EXPECT_EQ(typixctl("pass --bogus").status, 2);
+}
+
+TEST_F(TransferCommandsTest, PassFailsWhenTheFtpCheckFails) {
+    makePackage(data.root() + "ftp/big.dct", "--tone 8000:1:5.0");
+    {
+        FtpServer server(data.root() + "ftp/");
+        setFtp(server.address(), "wrong");
+        CliRun denied = typixctl("pass --ftp");
+        EXPECT_EQ(denied.status, 1) << denied.out;
+        EXPECT_EQ(denied.out.find("checked"), std::string::npos) << denied.out;
+        EXPECT_NE(errors().find("ftp: check failed: "), std::string::npos) << errors();
+        EXPECT_NE(errors().find("530"), std::string::npos) << errors();
+    }
+    // The server goes away in the middle of the download.
+    FtpServer dropping(data.root() + "ftp/", "--drop-after 20000");
+    setFtp(dropping.address(), "s3cret");
+    CliRun died = typixctl("pass --ftp");
+    EXPECT_EQ(died.status, 1) << died.out;
+    EXPECT_EQ(died.out.find("checked"), std::string::npos) << died.out;
+    EXPECT_NE(errors().find("connection lost while fetching big.dct"), std::string::npos)
+        << errors();
+    EXPECT_TRUE(exists(data.root() + "ftp/big.dct"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // this test program again as a child that opens the window, types and then
 // waits to be killed with SIGKILL; the parent starts a new window over the
 // same folders and finds the typing.
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 
 #include <signal.h>
@@ -47,15 +48,50 @@ TEST_F(AutosaveTest, SavesWhileModifiedAndOnlyThen) {
     EXPECT_EQ(saves, 2);
 }
 
-TEST_F(AutosaveTest, IntervalIsHalfAMinuteUnlessTheEnvironmentSaysOtherwise) {
+TEST_F(AutosaveTest, APauseInTypingSavesWithoutWaitingForTheInterval) {
+    QPlainTextEdit pad;
+    int saves = 0;
+    Autosave autosave(&pad, [&] { ++saves; }, 60000, 1000);
+    for (int i = 0; i < 8; ++i) {  // steady typing: each key restarts the pause clock
+        type(&pad, "k");
+        waitFor([] { return false; }, 30);
+    }
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(waitFor([&] { return saves == 1; }, 4000));
+    waitFor([] { return false; }, 300);
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(autosave.pending());
+}
+
+TEST_F(AutosaveTest, TypingWithoutAPauseIsStillSavedEveryInterval) {
+    QPlainTextEdit pad;
+    int saves = 0;
+    Autosave autosave(&pad, [&] { ++saves; }, 200, 60000);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1000) {
+        type(&pad, "k");
+        waitFor([] { return false; }, 30);
+    }
+    EXPECT_GE(saves, 2);
+}
+
+TEST_F(AutosaveTest, ClocksAreHalfAMinuteAndTwoSecondsUnlessTheEnvironmentSaysOtherwise) {
     QPlainTextEdit pad;
     unsetenv("TYPIX_AUTOSAVE_MS");
+    unsetenv("TYPIX_AUTOSAVE_PAUSE_MS");
     EXPECT_EQ(Autosave(&pad, [] {}).interval(), 30000);
+    EXPECT_EQ(Autosave(&pad, [] {}).pause(), 2000);
     setenv("TYPIX_AUTOSAVE_MS", "nonsense", 1);
+    setenv("TYPIX_AUTOSAVE_PAUSE_MS", "-5", 1);
     EXPECT_EQ(Autosave(&pad, [] {}).interval(), 30000);
+    EXPECT_EQ(Autosave(&pad, [] {}).pause(), 2000);
     setenv("TYPIX_AUTOSAVE_MS", "250", 1);
+    setenv("TYPIX_AUTOSAVE_PAUSE_MS", "80", 1);
     EXPECT_EQ(Autosave(&pad, [] {}).interval(), 250);
+    EXPECT_EQ(Autosave(&pad, [] {}).pause(), 80);
     unsetenv("TYPIX_AUTOSAVE_MS");
+    unsetenv("TYPIX_AUTOSAVE_PAUSE_MS");
 }
 
 // The child's half of the crash test: types into the window over the

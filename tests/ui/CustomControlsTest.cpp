@@ -22,7 +22,7 @@ struct DbEditFixture : ::testing::Test {
     void SetUp() override {
         edit.setMaximum(12);
         edit.setMinimum(-36);
-        edit.resize(32 + 96, 16);
+        edit.resize(edit.textWidth() + 96, 16);
         edit.setValue(0);
         edit.showValue();
     }
@@ -70,7 +70,7 @@ TEST_F(DbEditFixture, PressInTextAreaNeverChangesValue) {
     int changed = 0;
     QObject::connect(&edit, &LDBEdit::changed, [&] { ++changed; });
     edit.setValue(-10);
-    for (int x : {0, 5, 31}) {
+    for (int x : {0, 5, edit.textWidth() - 1}) {
         press(&edit, QPoint(x, 8));
         release(&edit, QPoint(x, 8));
     }
@@ -82,9 +82,9 @@ TEST_F(DbEditFixture, PressAndDragOnBarSetValueFromX) {
     // Bar of 96 pixels over a span of 48 dB: two pixels per decibel.
     int changed = 0;
     QObject::connect(&edit, &LDBEdit::changed, [&] { ++changed; });
-    press(&edit, QPoint(32, 8));
+    press(&edit, QPoint(edit.textWidth(), 8));
     EXPECT_EQ(edit.value(), -36);
-    mouse(&edit, QEvent::MouseMove, QPoint(32 + 72, 8));
+    mouse(&edit, QEvent::MouseMove, QPoint(edit.textWidth() + 72, 8));
     EXPECT_EQ(edit.value(), 0);
     EXPECT_EQ(edit.textField()->text().toStdString(), "0dB");
     mouse(&edit, QEvent::MouseMove, QPoint(500, 8));
@@ -96,11 +96,45 @@ TEST_F(DbEditFixture, PressAndDragOnBarSetValueFromX) {
 }
 
 TEST_F(DbEditFixture, ValueAtXFollowsIntegerFormula) {
-    // value = min + min(a, w) * (max - min) / w with a = x - 32, truncated.
-    EXPECT_EQ(edit.valueAtX(32 + 1), -36);
-    EXPECT_EQ(edit.valueAtX(32 + 3), -35);
-    EXPECT_EQ(edit.valueAtX(32 + 95), 11);
-    EXPECT_EQ(edit.valueAtX(32 + 96), 12);
+    // value = min + min(a, w) * (max - min) / w with a = x - text width, truncated.
+    int t = edit.textWidth();
+    EXPECT_EQ(edit.valueAtX(t + 1), -36);
+    EXPECT_EQ(edit.valueAtX(t + 3), -35);
+    EXPECT_EQ(edit.valueAtX(t + 95), 11);
+    EXPECT_EQ(edit.valueAtX(t + 96), 12);
+}
+
+// Whether the whole text of the field shows: a line edit that is too narrow
+// scrolls, so the cursor then moves less between the ends than the text is wide.
+bool textFits(QLineEdit* field) {
+    field->setCursorPosition(int(field->text().size()));
+    field->grab();
+    int end = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    field->setCursorPosition(0);
+    field->grab();
+    int start = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    int wide = field->fontMetrics().horizontalAdvance(field->text());
+    return start >= 0 && end - start >= wide - 1;
+}
+
+TEST_F(DbEditFixture, WidestReadingsFitInEveryFontSize) {
+    edit.setMinimum(-127);
+    edit.setDrawsEdge(true);
+    for (int points : {0, 14, 24}) {
+        if (points) {
+            QFont f = edit.font();
+            f.setPointSize(points);
+            edit.setFont(f);
+        }
+        edit.resize(edit.sizeHint());
+        for (int level : {-127, -126, -23}) {
+            edit.setValue(level);
+            edit.showValue();
+            EXPECT_TRUE(textFits(edit.textField()))
+                << edit.textField()->text().toStdString() << " at " << points << " pt, scale "
+                << qgetenv("QT_SCALE_FACTOR").toStdString();
+        }
+    }
 }
 
 TEST(LDBDisplayTest, TenLevelsShowEightBarsClamped) {

@@ -3,13 +3,16 @@
 // covered with the main window (TypingPadTest) and the mail tests.
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QLabel>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <filesystem>
 
 #include "MainWindowFixture.h"
 #include "app/Settings.h"
 #include "store/TypingFile.h"
+#include "transfer/MailTestServer.h"
 #include "transfer/SendmailTransport.h"
 #include "ui/DispatchDialog.h"
 #include "ui/HelpWindow.h"
@@ -82,9 +85,46 @@ TEST_F(DispatchDialogTest, AFailedSendShowsTheReasonAndStaysOpen) {
     auto d = make("A", "");
     d->open();
     d->dispatchMail();
+    ASSERT_TRUE(d->waitUntilSent());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].second.find("127.0.0.1:1"), std::string::npos) << boxes[0].second;
     EXPECT_TRUE(d->isVisible());
+}
+
+TEST_F(DispatchDialogTest, AServerThatNeverAnswersLeavesTheWindowAliveAndCancelStopsIt) {
+    test::MailTestServer silent(root + "/silent", "--silent");
+    settings.setSmtpServer(silent.url());
+    auto d = make("A", "typing");
+    d->open();
+    d->dispatchMail();
+    EXPECT_TRUE(d->isSending());
+    EXPECT_FALSE(d->emailField()->isEnabled());
+    // The event loop keeps running while the mail system is silent.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(10);
+    EXPECT_FALSE(d->waitUntilSent(300));
+    EXPECT_GE(ticks, 5);
+    d->reject();  // Cancel while sending stops the send, not the dialog
+    ASSERT_TRUE(d->waitUntilSent(10000));
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->result(), 0);
+    EXPECT_TRUE(d->emailField()->isEnabled());
+    EXPECT_TRUE(d->stateLabel()->text().contains("nothing was sent"));
+    EXPECT_TRUE(boxes.empty());
+    d->reject();
+    EXPECT_FALSE(d->isVisible());
+}
+
+TEST_F(DispatchDialogTest, ClosingWhileSendingEndsTheWorker) {
+    test::MailTestServer silent(root + "/silent", "--silent");
+    settings.setSmtpServer(silent.url());
+    auto d = make("A", "");
+    d->open();
+    d->dispatchMail();
+    d.reset();  // joins the worker after cancelling it
+    SUCCEED();
 }
 
 TEST_F(DispatchDialogTest, HelpOpensAtTheDispatchTopic) {

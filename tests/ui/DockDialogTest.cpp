@@ -127,5 +127,23 @@ TEST_F(DockRules, BeforeTheFirstActivationQuietNeverFilesTheTape) {
     EXPECT_FALSE(dock->started());
 }
 
+TEST_F(DockRules, AStartThatFailsLeavesRestartEnabledToRetry) {
+    setenv("TYPIX_INPUT_DEVICE", "typix_no_such_pcm", 1);
+    openDock();
+    EXPECT_TRUE(dock->messageField()->text().startsWith(QStringLiteral("Unable to start transfer")));
+    EXPECT_TRUE(dock->restartButton()->isEnabled());
+}
+
+TEST_F(DockRules, TheInputDeviceIsStoredByNameAsWellAsByIndex) {
+    openDock();
+    EXPECT_EQ(settings.readText("docksoundinname"), "default");
+    delete dock.data();
+    // A stored name that is no longer listed falls back to the index.
+    settings.writeText("docksoundinname", "plughw:CARD=Gone,DEV=0");
+    settings.writeText("docksoundin", "0");
+    openDock();
+    EXPECT_EQ(dock->deviceList()->currentIndex(), 0);
+}
+
 }  // namespace
 }  // namespace typix::uitest

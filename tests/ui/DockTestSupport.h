@@ -31,6 +31,9 @@ public:
     std::vector<std::string> deviceNames(StreamDirection direction) override {
         return real_.deviceNames(direction);
     }
+    std::vector<std::string> deviceIds(StreamDirection direction) override {
+        return real_.deviceIds(direction);
+    }
     std::unique_ptr<OutputStream> openOutput(int index, PcmFormat format, std::string* error) override {
         return real_.openOutput(index, format, error);
     }

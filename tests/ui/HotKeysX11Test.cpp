@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include "MainWindowFixture.h"
+#include "ui/CommandIds.h"
+#include "ui/DetectableAutoRepeat.h"
 #include "ui/HotKeys.h"
+#include "ui/KeyHints.h"
 #include "ui/TypistControls.h"
 
 using namespace typix;
@@ -89,6 +92,24 @@ TEST(HotKeysX11, KeysReachTheProgramWhileAnotherClientHasTheFocus) {
     runChild(x, "WindowKeys", "window");
 }
 
+// Keys held with the server's auto-repeat on, at its default 25 repeats a
+// second and at 60.
+TEST(HotKeysX11, HeldKeysActOncePerHold) {
+    if (!tool(QStringLiteral("Xvfb")) || !tool(QStringLiteral("xdotool")) ||
+        !tool(QStringLiteral("xmessage")) || !tool(QStringLiteral("xset")))
+        GTEST_SKIP() << "needs Xvfb, xdotool, xmessage and xset";
+    app();
+    qputenv("TYPIX_SELF", QCoreApplication::applicationFilePath().toLocal8Bit());
+    XServer x;
+    ASSERT_TRUE(x.start());
+    ASSERT_TRUE(run({QStringLiteral("xset"), QStringLiteral("r"), QStringLiteral("on")}));
+    runChild(x, "HeldHotKeys", "grabbed");
+    runChild(x, "HeldWindowKeys", "window");
+    ASSERT_TRUE(run({QStringLiteral("xset"), QStringLiteral("r"), QStringLiteral("rate"),
+                     QStringLiteral("660"), QStringLiteral("60")}));
+    runChild(x, "HeldWindowKeys", "window");
+}
+
 // The child parts: skipped unless started by the test above.
 struct HotKeysChild : MainWindowFixture {
     void SetUp() override {
@@ -106,6 +127,8 @@ TEST_F(HotKeysChild, GrabbedKeys) {
     MainDialog& d = open();
     ASSERT_TRUE(HotKeys::hotKeysAvailable());
     ASSERT_TRUE(TypistControls::of(d)->hotKeys().registered());
+    EXPECT_EQ(d.control(cmd::kRewind)->toolTip(), rewindTip(KeyMode::HotKeys))
+        << "the tip tells that F7 jumps";
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("F9")}));
     ASSERT_TRUE(waitFor([&] { return d.isPlaying(); }, 5000)) << "F9 plays";
     EXPECT_EQ(d.speed(), 100);
@@ -124,6 +147,7 @@ TEST_F(HotKeysChild, WindowKeys) {
     addDictation("a", 1, 20.0);
     MainDialog& d = open();
     EXPECT_FALSE(TypistControls::of(d)->hotKeys().registered());
+    EXPECT_EQ(d.control(cmd::kRewind)->toolTip(), rewindTip(KeyMode::WindowKeys));
     d.show();
     d.activateWindow();
     ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &d; }, 5000));
@@ -135,6 +159,59 @@ TEST_F(HotKeysChild, WindowKeys) {
     ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("F7")}));
     EXPECT_TRUE(waitFor([&] { return !d.rewindScanning() && d.isPlaying(); }, 5000))
         << "the scan ends on release and playback resumes";
+}
+
+// Holds `key` down for `ms` while the event loop runs, checking `whileHeld`
+// every 100 ms; returns whether it held throughout.
+bool holdKey(const char* key, int ms, const std::function<bool()>& whileHeld = {}) {
+    if (!HotKeysChild::xdotool({QStringLiteral("keydown"), QString::fromLatin1(key)})) return false;
+    bool held = true;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        waitFor([] { return false; }, 100);
+        if (whileHeld && !whileHeld()) held = false;
+    }
+    return HotKeysChild::xdotool({QStringLiteral("keyup"), QString::fromLatin1(key)}) && held;
+}
+
+TEST_F(HotKeysChild, HeldHotKeys) {
+    settings.setHotKeys(true);
+    addDictation("a", 1, 20.0);
+    MainDialog& d = open();
+    ASSERT_TRUE(TypistControls::of(d)->hotKeys().registered());
+    EXPECT_TRUE(detectableAutoRepeat()) << "Xvfb offers XKB";
+    ASSERT_TRUE(holdKey("F9", 1500));
+    ASSERT_TRUE(waitFor([&] { return d.isPlaying(); }, 5000));
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(playerStarts, 1) << "F9 held opens the device once";
+    d.stop();
+    ASSERT_TRUE(waitFor([&] { return !d.isPlaying(); }));
+    d.setPosition(100000);
+    ASSERT_TRUE(holdKey("F7", 1500));
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(d.position(), 80000) << "F7 held jumps 2 s once";
+}
+
+TEST_F(HotKeysChild, HeldWindowKeys) {
+    settings.setHotKeys(false);
+    addDictation("a", 1, 20.0);
+    MainDialog& d = open();
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &d; }, 5000));
+    d.fileList()->setFocus();
+    d.setPosition(150000);
+    EXPECT_TRUE(holdKey("Left", 2500, [&] { return d.rewindScanning(); }))
+        << "the rewind runs through the hold";
+    EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); }, 5000)) << "the release ends it";
+    EXPECT_EQ(scansStarted(-0.5), 1);
+
+    int before = playerStarts;
+    EXPECT_TRUE(holdKey("Return", 1500, [&] { return d.isPlaying(); }))
+        << "Return held plays through the hold";
+    EXPECT_EQ(playerStarts - before, 1);
+    EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); }, 5000)) << "the release stops";
 }
 
 }  // namespace

@@ -12,9 +12,12 @@
 
 #include "app/AppTestFolder.h"
 #include "app/InstallSetupFile.h"
+#include "app/UninstallSession.h"
 #include "ui/InstallDialog.h"
 #include "ui/LicenceDialog.h"
 #include "ui/UiTestSupport.h"
+#include "ui/UninstallDialog.h"
+#include "ModalHelper.h"
 
 namespace typix {
 namespace {
@@ -24,6 +27,8 @@ using apptest::readBytes;
 using apptest::ScopedEnv;
 using apptest::TestFolder;
 using apptest::writeBytes;
+
+using uitest::whenModal;
 
 // Records what the dialog shows at each chunk and can press Cancel there.
 class WatchedInstallDialog : public InstallDialog {
@@ -139,6 +144,58 @@ TEST_F(InstallDialogTest, LicenceDialogAgreesOnlyWithItsAgreeButton) {
     }
     ScopedEnv unattended("TYPIX_ASSUME_YES", "1");
     EXPECT_TRUE(LicenceDialog::ask(nullptr));
+}
+
+// The removal asks twice, the second question separately and with No as its
+// default; the data goes only when that one is answered Yes.
+TEST_F(InstallDialogTest, RemovalAsksSeparatelyBeforeDeletingDictationsAndDefaultsToNo) {
+    ScopedEnv interactive("TYPIX_ASSUME_YES", std::nullopt);
+    WatchedInstallDialog installer(at_, source());
+    ASSERT_EQ(installer.run(nullptr), 1);
+    const std::string queued = at_.installFolder + "/Current Files/d1.wav";
+    const std::string typing = at_.installFolder + "/Current Files/d1.txt";
+    writeBytes(queued, "RIFF");
+    writeBytes(typing, "Dear Sir,");
+
+    // The user's answers to the first and the second question; an empty
+    // second answer presses the default button, as Enter would.
+    const auto remove = [&](QMessageBox::StandardButton first, const char* second,
+                            QString& secondText, bool& defaultIsNo) {
+        whenModal<QMessageBox>([=, &secondText, &defaultIsNo](QMessageBox* box) {
+            EXPECT_EQ(box->text().toStdString(), kUninstallQuestion);
+            if (first == QMessageBox::Yes) {
+                whenModal<QMessageBox>([=, &secondText, &defaultIsNo](QMessageBox* next) {
+                    secondText = next->text();
+                    defaultIsNo = next->defaultButton() == next->button(QMessageBox::No);
+                    if (std::string(second) == "Yes") next->button(QMessageBox::Yes)->click();
+                    else next->defaultButton()->click();
+                });
+            }
+            box->button(first)->click();
+        });
+        UninstallDialog dialog(at_, UninstallStage::Remove, "");
+        dialog.run(nullptr);
+    };
+
+    QString text;
+    bool defaultIsNo = false;
+    remove(QMessageBox::No, "", text, defaultIsNo);
+    EXPECT_TRUE(exists(at_.programFile()));
+    EXPECT_TRUE(text.isEmpty());  // no second question after No
+
+    remove(QMessageBox::Yes, "", text, defaultIsNo);
+    EXPECT_TRUE(defaultIsNo);
+    EXPECT_TRUE(text.contains(QString::fromStdString(at_.installFolder + "/Current Files")))
+        << text.toStdString();
+    EXPECT_FALSE(exists(at_.programFile()));
+    EXPECT_FALSE(exists(at_.menuEntry()));
+    EXPECT_EQ(readBytes(typing), "Dear Sir,");
+    EXPECT_TRUE(exists(queued));
+
+    remove(QMessageBox::Yes, "Yes", text, defaultIsNo);
+    EXPECT_FALSE(exists(queued));
+    EXPECT_FALSE(exists(typing));
+    EXPECT_FALSE(exists(at_.installFolder + "/Current Files"));
 }
 
 }  // namespace

@@ -39,23 +39,67 @@ protected:
     }
 
     // Runs `program` with the test's environment; the exit code, or -1.
-    int run(const std::string& program, const QStringList& arguments = {}) {
+    int run(const std::string& program, const QStringList& arguments = {},
+            const QStringList& extraEnv = {}) {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", QString::fromStdString(tmp_.folder() + "home"));
         env.insert("XDG_DATA_HOME", QString::fromStdString(home_ + ".local/share"));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(home_ + ".config"));
         env.insert("TMPDIR", QString::fromStdString(tmp_.folder() + "tmp"));
+        // The installer asks a running program to close: only the test's own.
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tmp_.folder() + "tmp"));
         env.insert("TYPIX_UDEV_RULES_DIR", QString::fromStdString(tmp_.folder() + "rules.d"));
         env.insert("TYPIX_ASSUME_YES", "1");
         env.insert("TYPIX_NO_LAUNCH", "1");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.remove("TYPIX_FOLDERS");
+        env.remove("TYPIX_REMOVE_DICTATIONS");
+        for (const QString& setting : extraEnv)
+            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         process.setProcessEnvironment(env);
         process.start(QString::fromStdString(program), arguments);
         if (!process.waitForFinished(60000)) return -1;
         stderr_ = process.readAllStandardError().toStdString();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    // Runs the installed uninstaller and waits until its temporary copy has
+    // removed the program.
+    void uninstall(const QStringList& extraEnv = {}) {
+        ASSERT_EQ(run(install_ + "uninst", {}, extraEnv), 0) << stderr_;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while ((exists(install_ + "typix") || exists(install_ + "uninst")) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    // A typist's data folder: a queued dictation with typing, a finished one,
+    // a package waiting, a status file, the settings and a file of the user's.
+    void fillDataFolder() {
+        writeBytes(install_ + "Current Files/dct00012-00345.wav", "RIFF");
+        writeBytes(install_ + "Current Files/dct00012-00345.dat", "[file]\nname=Letter\n");
+        writeBytes(install_ + "Current Files/dct00012-00345.txt", "Dear Sir,");
+        writeBytes(install_ + "Done Files/Tape 3.wav", "RIFF");
+        writeBytes(install_ + "Incoming Files/dct00012-00346.dct", "package");
+        writeBytes(install_ + "Status/s0000012.sta", "status");
+        writeBytes(install_ + "settings.ini", "[settings]\nslowspeed=40\n");
+        writeBytes(install_ + "My notes.odt", "mine");
+    }
+    void expectProgramAndIntegrationGone() {
+        for (const std::string& gone :
+             {install_ + "typix", install_ + "uninst", install_ + "typix-help.html",
+              data("applications/com.korvel.Typix.desktop"),
+              data("applications/com.korvel.Typix.Help.desktop"),
+              home_ + "Desktop/Korvel Typix.desktop", data("korvel-typix/uninstall.ini"),
+              data("mime/packages/com.korvel.Typix.xml"),
+              data("icons/hicolor/scalable/apps/com.korvel.Typix.svg"),
+              tmp_.file("rules.d/60-typix-pedals.rules")})
+            EXPECT_FALSE(exists(gone)) << gone;
+        EXPECT_FALSE(fs::is_symlink(home_ + ".local/bin/typix"));
+        EXPECT_EQ(iniRead(config("mimeapps.list"), "Default Applications",
+                          "application/x-korvel-dictation").value_or(""),
+                  "com.korvel.Typix.desktop;");
     }
 
     SetupTrailer trailerOf(const std::string& bytes) const {
@@ -153,39 +197,76 @@ TEST_F(InstallSetupTest, InstallingAgainKeepsTheFirstUninstallRecord) {
     EXPECT_EQ(readBytes(install_ + "typix"), readBytes(setup_).substr(0, trailerOf(readBytes(setup_)).sizes[0]));
 }
 
-TEST_F(InstallSetupTest, UninstallerRemovesFromATemporaryCopyAndKeepsConfigAndAssociation) {
+TEST_F(InstallSetupTest, InstallingAgainKeepsMovedFoldersAndWritesOnlyMissingValues) {
     ASSERT_EQ(run(setup_), 0) << stderr_;
-    writeBytes(install_ + "Current Files/dct00012-00345.wav", "RIFF");
-    writeBytes(install_ + "settings.ini", "[settings]\n");
+    const std::string moved = tmp_.folder() + "srv/typix";
+    const std::string ini = config("korvel-typix/folders.ini");
+    ASSERT_TRUE(iniWrite(ini, "Folders", "DataFiles", moved));
+    ASSERT_TRUE(iniWrite(ini, "Folders", "Current Files", moved + "/Current Files"));
+    ASSERT_TRUE(iniWrite(ini, "Folders", "Done Files", moved + "/Done Files"));
+    ASSERT_TRUE(iniRemove(ini, "Folders", "Status"));
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    EXPECT_EQ(folderValue("DataFiles"), moved);
+    EXPECT_EQ(folderValue("Current Files"), moved + "/Current Files");
+    EXPECT_EQ(folderValue("Done Files"), moved + "/Done Files");
+    EXPECT_EQ(folderValue("Incoming Files"), install_ + "Incoming Files");
+    EXPECT_EQ(folderValue("Status"), install_ + "Status");  // was missing
+    EXPECT_EQ(folderValue("ProgramFiles"), installFolder());
+    // A configured folder that was missing is made, private like the others.
+    EXPECT_TRUE(fs::is_directory(moved + "/Current Files"));
+    EXPECT_EQ(fs::status(moved + "/Current Files").permissions(), fs::perms(0700));
+}
+
+TEST_F(InstallSetupTest, TheFoldersTheInstallerMakesArePrivate) {
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    for (const std::string& folder : {installFolder(), install_ + "Current Files",
+                                      install_ + "Done Files", install_ + "Incoming Files",
+                                      install_ + "Status"})
+        EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0700)) << folder;
+}
+
+TEST_F(InstallSetupTest, UninstallingKeepsTheQueueTypingSettingsAndUserFiles) {
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    fillDataFolder();
     fs::create_directories(install_ + "Done Files/kept");
     writeBytes(install_ + "Done Files/kept/old.wav", "RIFF");
 
-    ASSERT_EQ(run(install_ + "uninst"), 0) << stderr_;
-    // The temporary copy works on its own; wait until it has emptied the installation.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while ((exists(install_ + "typix") || exists(install_ + "uninst")) &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-
-    for (const std::string& gone :
-         {install_ + "typix", install_ + "uninst", install_ + "typix-help.html",
-          install_ + "settings.ini", install_ + "Current Files", install_ + "Status",
-          data("applications/com.korvel.Typix.desktop"),
-          data("applications/com.korvel.Typix.Help.desktop"), home_ + "Desktop/Korvel Typix.desktop",
-          data("korvel-typix/uninstall.ini"), data("mime/packages/com.korvel.Typix.xml")})
-        EXPECT_FALSE(exists(gone)) << gone;
-    EXPECT_FALSE(fs::is_symlink(home_ + ".local/bin/typix"));
-    // A folder holding a sub-folder stays, and so does the installation folder around it.
-    EXPECT_TRUE(exists(install_ + "Done Files/kept/old.wav"));
+    uninstall();
+    expectProgramAndIntegrationGone();
+    for (const char* kept :
+         {"Current Files/dct00012-00345.wav", "Current Files/dct00012-00345.dat",
+          "Current Files/dct00012-00345.txt", "Done Files/Tape 3.wav",
+          "Incoming Files/dct00012-00346.dct", "Status/s0000012.sta", "settings.ini",
+          "My notes.odt", "Done Files/kept/old.wav"})
+        EXPECT_TRUE(exists(install_ + kept)) << kept;
+    EXPECT_EQ(readBytes(install_ + "Current Files/dct00012-00345.txt"), "Dear Sir,");
     EXPECT_EQ(folderValue("DataFiles"), installFolder());
-    EXPECT_EQ(iniRead(config("mimeapps.list"), "Default Applications",
-                      "application/x-korvel-dictation").value_or(""),
-              "com.korvel.Typix.desktop;");
     bool copyFound = false;
     for (const auto& entry : fs::directory_iterator(tmp_.folder() + "tmp"))
         copyFound = copyFound || exists(entry.path().string() + "/uninst");
     EXPECT_TRUE(copyFound);
+
+    // Installing again finds the queue where it was.
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    EXPECT_EQ(folderValue("Current Files"), install_ + "Current Files");
+    EXPECT_TRUE(exists(install_ + "Current Files/dct00012-00345.txt"));
+}
+
+TEST_F(InstallSetupTest, DeletingTheDictationsTooTakesOnlyTheProgramsOwnFiles) {
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    fillDataFolder();
+    writeBytes(install_ + "Current Files/read me.txt", "mine too");
+
+    uninstall({QStringLiteral("TYPIX_REMOVE_DICTATIONS=1")});
+    expectProgramAndIntegrationGone();
+    for (const char* gone :
+         {"Current Files/dct00012-00345.wav", "Current Files/dct00012-00345.dat",
+          "Current Files/dct00012-00345.txt", "Done Files", "Incoming Files", "Status",
+          "settings.ini"})
+        EXPECT_FALSE(exists(install_ + gone)) << gone;
+    // The user's files stay, and so do the folders holding them.
+    EXPECT_EQ(readBytes(install_ + "My notes.odt"), "mine");
+    EXPECT_EQ(readBytes(install_ + "Current Files/read me.txt"), "mine too");
 }
 
 }  // namespace

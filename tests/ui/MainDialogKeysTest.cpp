@@ -7,6 +7,8 @@
 
 #include "MainWindowFixture.h"
 #include "ui/CommandIds.h"
+#include "ui/KeyboardFilter.h"
+#include "ui/TypistControls.h"
 
 using namespace typix;
 using namespace typix::uitest;
@@ -110,6 +112,92 @@ TEST_F(MainDialogKeysTest, FunctionAndKeypadKeys) {
     send(d.typingPad(), QEvent::KeyPress, Qt::Key_1, Qt::KeypadModifier);
     EXPECT_EQ(d.position(), 80000) << "keypad 1 goes to the end";
     EXPECT_TRUE(d.typingPad()->toPlainText().isEmpty()) << "keypad keys never type";
+}
+
+// What the X server sends for a held key: the press, then after the repeat
+// delay one repeat per period until the release.  Without detectable
+// auto-repeat each repeat is a release and press pair, unmarked when the
+// toolkit missed the pair; with it, a bare press.
+enum class Repeats { UnmarkedPairs, Presses };
+
+struct HeldKeysTest : MainDialogKeysTest {
+    static constexpr int64_t kDelayMs = 660;
+
+    KeyboardFilter& filter(Repeats shape) {
+        KeyboardFilter& keys = TypistControls::of(*dialog)->keys();
+        keys.setClock([this] { return now; });
+        keys.setReleasesAreFinal(shape == Repeats::Presses);
+        return keys;
+    }
+    // Holds `key` for `holdMs` of the test clock; `whileHeld` is checked at
+    // every repeat.  Returns once the release took effect.
+    void hold(int key, Qt::KeyboardModifiers mods, int64_t holdMs, int perSecond, Repeats shape,
+              const std::function<bool()>& whileHeld) {
+        filter(shape);
+        QWidget* w = dialog->fileList();
+        send(w, QEvent::KeyPress, key, mods);
+        int64_t start = now;
+        for (now += kDelayMs; now < start + holdMs; now += 1000 / perSecond) {
+            if (shape == Repeats::UnmarkedPairs) send(w, QEvent::KeyRelease, key, mods);
+            send(w, QEvent::KeyPress, key, mods);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(whileHeld()) << "key " << key << " at " << now - start << " ms";
+        }
+        now = start + holdMs;
+        send(w, QEvent::KeyRelease, key, mods);
+        now += KeyRepeat::kRepeatGapMs + 1;
+    }
+    int64_t now = 0;
+};
+
+TEST_F(HeldKeysTest, AHeldScanKeyScansOnceUntilReleased) {
+    MainDialog& d = openFocused(list);
+    struct Key { int key; Qt::KeyboardModifiers mods; double start; } keys[] = {
+        {Qt::Key_Left, {}, -0.5}, {Qt::Key_Right, {}, 0.5},
+        {Qt::Key_4, Qt::KeypadModifier, -0.5}, {Qt::Key_6, Qt::KeypadModifier, 0.5},
+        {Qt::Key_F7, {}, -0.5}, {Qt::Key_F8, {}, 0.5},
+    };
+    for (Repeats shape : {Repeats::UnmarkedPairs, Repeats::Presses}) {
+        for (int rate : {25, 60}) {
+            for (const Key& k : keys) {
+                d.setPosition(40000);
+                int before = scansStarted(k.start);
+                auto scanning = [&] {
+                    return k.start < 0 ? d.rewindScanning() : d.forwardScanning();
+                };
+                hold(k.key, k.mods, 2500, rate, shape, scanning);
+                EXPECT_EQ(scansStarted(k.start) - before, 1) << k.key << " at " << rate << "/s";
+                EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); }))
+                    << k.key << ": the release ends the scan";
+            }
+        }
+    }
+}
+
+TEST_F(HeldKeysTest, HeldReturnPlaysOnceAndTheReleaseStops) {
+    MainDialog& d = openFocused(list);
+    for (Repeats shape : {Repeats::UnmarkedPairs, Repeats::Presses}) {
+        for (int rate : {25, 60}) {
+            int before = playerStarts;
+            hold(Qt::Key_Return, {}, 1500, rate, shape, [&] { return d.isPlaying(); });
+            EXPECT_EQ(playerStarts - before, 1) << rate << "/s";
+            EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); })) << rate << "/s";
+        }
+    }
+}
+
+TEST_F(HeldKeysTest, HeldKeysCountAsReleasedWhenTheWindowLosesTheKeyboard) {
+    MainDialog& d = openFocused(list);
+    filter(Repeats::Presses);
+    d.setPosition(40000);
+    send(d.fileList(), QEvent::KeyPress, Qt::Key_Left);
+    ASSERT_TRUE(d.rewindScanning());
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(d.window(), &deactivate);
+    EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); })) << "its release went elsewhere";
+    int before = scansStarted(-0.5);
+    send(d.fileList(), QEvent::KeyPress, Qt::Key_Left);
+    EXPECT_EQ(scansStarted(-0.5) - before, 1) << "the next press is a press, not a repeat";
 }
 
 }  // namespace

@@ -284,12 +284,26 @@ TEST_F(MainDialogTest, VolumeControlWritesTheSetting) {
     EXPECT_EQ(settings.soundOutVolume(), 12);
 }
 
-TEST_F(MainDialogTest, UnplayableAudioWarnsOfTheSoundDevice) {
+TEST_F(MainDialogTest, AudioThatCannotBeReadIsNamedAndTheSoundCardIsNotBlamed) {
     std::ofstream(settings.currentFiles() + "broken.wav") << "not a wave file";
     MainDialog& d = open();
     ASSERT_TRUE(d.hasDictation());
     EXPECT_EQ(d.duration(), 0);
+    for (int play : {cmd::kPlay, cmd::kPlaySlow}) d.command(play);  // with and without a speed stage
+    EXPECT_FALSE(d.isPlaying());
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "Cannot Read Dictation");
+    EXPECT_NE(warningTexts[0].find("\"broken.wav\" cannot be read as audio"), std::string::npos)
+        << warningTexts[0];
+    EXPECT_EQ(warningTexts[0].find("sound card"), std::string::npos);
+}
+
+TEST_F(MainDialogTest, ADeviceThatDoesNotOpenWarnsOfTheSoundCard) {
+    addDictation("a");
+    MainDialog& d = open();
+    setenv("TYPIX_OUTPUT_DEVICE", "no_such_pcm_for_typix_tests", 1);
     d.command(cmd::kPlay);
+    setenv("TYPIX_OUTPUT_DEVICE", "null", 1);
     EXPECT_FALSE(d.isPlaying());
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "Sound Device Error");

@@ -64,17 +64,18 @@ TEST_F(MainFrameTest, LoadedDictationEnablesTransportAndFileCommands) {
     EXPECT_TRUE(waitFor([&] { return !f.dialog()->isPlaying(); }));
 }
 
-TEST_F(MainFrameTest, ImportFileCopiesIntoIncomingReplacingAnOlderCopy) {
+TEST_F(MainFrameTest, ImportFileCopiesIntoIncomingBesideAWaitingFileOfThatName) {
     std::string source = root + "/from/";
     std::filesystem::create_directories(source);
     std::ofstream(source + "a b.wav") << "new";
     std::ofstream(settings.incomingFiles() + "a b.wav") << "old";
     MainFrame& f = frame();
     EXPECT_TRUE(f.importFile(source + "a b.wav"));
-    std::ifstream in(settings.incomingFiles() + "a b.wav");
-    std::string text;
-    in >> text;
-    EXPECT_EQ(text, "new");
+    std::string waiting, arrived;
+    std::ifstream(settings.incomingFiles() + "a b.wav") >> waiting;
+    std::ifstream(settings.incomingFiles() + "a b (2).wav") >> arrived;
+    EXPECT_EQ(waiting, "old") << "a waiting arrival is never replaced";
+    EXPECT_EQ(arrived, "new");
     EXPECT_FALSE(f.importFile(source + "missing.wav"));
     EXPECT_FALSE(std::filesystem::exists(settings.incomingFiles() + "missing.wav"));
 }

@@ -52,6 +52,30 @@ inline void writeWave(const std::string& path, int rate, int channels, double se
     out.write(reinterpret_cast<const char*>(samples.data()), data);
 }
 
+// The program's player, counting the starts of playback (each one opens the
+// device).
+class CountingPlayer : public TransportPlayer {
+public:
+    CountingPlayer(std::unique_ptr<TransportPlayer> real, int& starts)
+        : real_(std::move(real)), starts_(starts) {}
+    void setListener(Listener* l, bool levels) override { real_->setListener(l, levels); }
+    void setDevice(int device) override { real_->setDevice(device); }
+    void applyVolume(int level) override { real_->applyVolume(level); }
+    bool play(LSoundSource chain) override {
+        ++starts_;
+        return real_->play(std::move(chain));
+    }
+    void stop() override { real_->stop(); }
+    bool isPlaying() const override { return real_->isPlaying(); }
+    LSoundSource source() const override { return real_->source(); }
+    int32_t position() const override { return real_->position(); }
+    void setPosition(int32_t frame) override { real_->setPosition(frame); }
+
+private:
+    std::unique_ptr<TransportPlayer> real_;
+    int& starts_;
+};
+
 // Runs the event loop until `done` holds or `ms` pass; returns `done()`.
 inline bool waitFor(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer timer;
@@ -126,15 +150,27 @@ struct MainWindowFixture : ::testing::Test {
 
     MainDialog& open() {
         MainDialog::Prompts prompts;
-        prompts.warn = [this](const QString& title, const QString&) { warnings.push_back(title.toStdString()); };
+        prompts.warn = [this](const QString& title, const QString& text) {
+            warnings.push_back(title.toStdString());
+            warningTexts.push_back(text.toStdString());
+        };
         prompts.askYesNo = [this](const QString&, const QString&) { return answerYes; };
         prompts.openFile = [this](const QString&, const QString&) { return chosenFile; };
-        dialog = std::make_unique<MainDialog>(settings, makeDevicePlayer(), nullptr,
-                                              recordingParts(), prompts);
+        dialog = std::make_unique<MainDialog>(
+            settings, std::make_unique<CountingPlayer>(makeDevicePlayer(), playerStarts), nullptr,
+            recordingParts(), prompts);
         return *dialog;
     }
 
     bool playing() { return waitFor([&] { return dialog->isPlaying(); }); }
+
+    // Audible scans started: rewind scans begin at -0.5, forward scans at 0.5
+    // with the 8-second ramp.
+    int scansStarted(double start) const {
+        int n = 0;
+        for (auto& s : stages) n += s.stage == "speed" && s.start == start && s.ramp == 80000;
+        return n;
+    }
 
     int speedStages() const {
         int n = 0;
@@ -147,7 +183,9 @@ struct MainWindowFixture : ::testing::Test {
     Settings settings;
     std::unique_ptr<MainDialog> dialog;
     std::vector<StageCall> stages;
-    std::vector<std::string> warnings;
+    int playerStarts = 0;
+    std::vector<std::string> warnings;      // titles
+    std::vector<std::string> warningTexts;  // the texts, in the same order
     bool answerYes = true;
     QString chosenFile;
 };

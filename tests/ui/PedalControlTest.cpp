@@ -105,4 +105,40 @@ TEST_F(PedalControlTest, UsbPedalsRewindPlayAndForwardWhileHeld) {
     EXPECT_TRUE(waitFor([&] { return !dialog->forwardScanning(); }));
 }
 
+TEST_F(PedalControlTest, AnUnpluggedPedalEndsItsScanAndWorksAgainWhenPluggedBack) {
+    addDictation("a", 1, 20.0);
+    settings.setPedalType(kUsbPedalType);
+    MainDialog& d = open();
+    PedalControl& pedal = TypistControls::of(d)->pedal();
+    RecordedPedal* device = nullptr;
+    pedal.setDriverFactory(
+        [&](int) -> std::unique_ptr<PedalDriver> {
+            // Left pedal held from 100 ms; the cable is pulled at 1000 and
+            // plugged back at 2500, with the left pedal up and the middle one down.
+            auto p = std::make_unique<RecordedPedal>(
+                PedalCaps{}, PedalPosition{},
+                std::vector<RecordedEvent>{key(100, BTN_0, 1), key(1500, BTN_0, 0),
+                                           key(2600, BTN_1, 1)},
+                [this] { return now; });
+            p->unplug(1000, 2500);
+            device = p.get();
+            return p;
+        },
+        [this] { return now; });
+    pedal.setUp();
+    d.setPosition(100000);
+    pollTo(pedal, 950);
+    ASSERT_TRUE(d.rewindScanning());
+    pollTo(pedal, 1000);
+    EXPECT_TRUE(pedal.deviceLost());
+    EXPECT_TRUE(waitFor([&] { return !d.isPlaying(); })) << "a pedal that is gone is up";
+    pollTo(pedal, 2550);
+    EXPECT_FALSE(d.isPlaying());
+    pollTo(pedal, 2600 + 1000);
+    EXPECT_FALSE(pedal.deviceLost());
+    EXPECT_TRUE(playing()) << "the middle pedal plays again within a second of the replug";
+    // Set-up, at once on the failure, then at 2000 and 3000: once a second.
+    EXPECT_EQ(device->openAttempts(), 4);
+}
+
 }  // namespace

@@ -44,16 +44,48 @@ struct RecoverDialogTest : MainWindowFixture {
     std::unique_ptr<RecoverDialog> box;
 };
 
-TEST_F(RecoverDialogTest, ListsDoneFilesSortedByEntryText) {
+TEST_F(RecoverDialogTest, ListsExactWaveNamesSortedWithoutRegardToCase) {
     addDone("dct00002-00001", "Zed");
     addDone("dct00001-00007", "Amy");
     addDone("tape0003", "");
+    addDone("Beta", "");
+    addDone("alpha", "");
     writeTyping(settings.doneFiles() + "orphan.txt", "no audio");
+    writeWave(settings.doneFiles() + "upper.WAV", 11025, 1, 0.5);  // not a dictation's audio
     RecoverDialog& d = make();
     QStringList entries;
     for (int i = 0; i < d.fileList()->count(); ++i) entries << d.fileList()->item(i)->text();
-    EXPECT_EQ(entries, (QStringList{"dct00001-00007: Amy", "dct00002-00001: Zed", "tape0003: "}));
+    EXPECT_EQ(entries, (QStringList{"alpha: ", "Beta: ", "dct00001-00007: Amy",
+                                    "dct00002-00001: Zed", "tape0003: "}));
     EXPECT_EQ(d.windowTitle(), "Recover Old Files");
+}
+
+TEST_F(RecoverDialogTest, ButtonsStandRecoverPlayCancelFromTheTop) {
+    RecoverDialog& d = make();
+    d.show();
+    QCoreApplication::processEvents();
+    auto* recover = d.findChild<QPushButton*>("1");
+    auto* play = d.findChild<QPushButton*>("102");
+    auto* cancel = d.findChild<QPushButton*>("2");
+    ASSERT_TRUE(recover && play && cancel);
+    EXPECT_LT(recover->y(), play->y());
+    EXPECT_LT(play->y(), cancel->y());
+    EXPECT_TRUE(recover->isDefault());
+}
+
+TEST_F(RecoverDialogTest, RecoverTakesTheWholeBaseNameEvenWithAColon) {
+    addDone("Smith", "Other");
+    addDone("Smith: letter", "Author");
+    RecoverDialog& d = make();
+    select("Smith: letter: Author");
+    d.recover();
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(readTyping(settings.currentFiles() + "Smith: letter.txt"), "typing of Smith: letter");
+    EXPECT_TRUE(fs::exists(settings.currentFiles() + "Smith: letter.wav"));
+    for (const char* ext : {".wav", ".dat", ".txt"}) {
+        EXPECT_TRUE(fs::exists(settings.doneFiles() + "Smith" + ext)) << ext;
+        EXPECT_FALSE(fs::exists(settings.currentFiles() + "Smith" + ext)) << ext;
+    }
 }
 
 TEST_F(RecoverDialogTest, PlayTwicePlaysThenStopsAndTheButtonFollows) {

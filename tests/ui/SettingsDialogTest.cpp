@@ -31,6 +31,14 @@ struct SettingsDialogTest : MainWindowFixture {
         };
         hooks.help = [this](int context) { helpContext = context; };
         hooks.hotKeysAvailable = [x11] { return x11; };
+        hooks.probeFtp = [this](const FtpProbeSettings& probe, const std::function<bool()>&) {
+            probed.push_back(probe.server);
+            return probeAnswer;
+        };
+        hooks.chooseCertificate = [this](const QString&, const QString& text) {
+            boxes.push_back("certificate: " + text.toStdString());
+            return certificateChoice;
+        };
         return std::make_unique<SettingsDialog>(settings, nullptr, nullptr, hooks);
     }
     template <class W>
@@ -47,6 +55,9 @@ struct SettingsDialogTest : MainWindowFixture {
     std::vector<std::string> boxes;
     std::string mailServer, mailTo;
     int helpContext = 0;
+    std::vector<std::string> probed;
+    FtpProbeResult probeAnswer;
+    SettingsDialog::CertificateChoice certificateChoice = SettingsDialog::CertificateChoice::Cancel;
 };
 
 TEST(SettingsIntervals, StoredValuesMapToTheListAndBack) {
@@ -184,6 +195,61 @@ TEST_F(SettingsDialogTest, HelpTestMailAndTheHotKeyNote) {
     EXPECT_EQ(mailServer, "127.0.0.1:2525") << "the values in the dialog, not the stored ones";
     EXPECT_EQ(mailTo, "typist@example");
     EXPECT_TRUE(settings.smtpServer().empty());
+}
+
+TEST_F(SettingsDialogTest, TheProgramsOwnFoldersAreRefusedAsSources) {
+    auto d = make();
+    get<QLineEdit>(*d, 108)->setText(QString::fromStdString(settings.incomingFiles()));
+    d->accept();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("Incoming Files"), std::string::npos) << boxes[0];
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(settings.lanFolder().empty()) << "nothing written";
+    get<QLineEdit>(*d, 108)->setText(QStringLiteral("/srv/share"));
+    get<QLineEdit>(*d, 105)->setText(QString::fromStdString(settings.statusFolder()));
+    d->accept();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[1].find("Status"), std::string::npos) << boxes[1];
+    get<QLineEdit>(*d, 105)->setText(QStringLiteral("/srv/mail"));
+    d->accept();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(settings.lanFolder(), "/srv/share");
+}
+
+TEST_F(SettingsDialogTest, CheckNowOffersToTrustAnUnverifiableCertificateOrPlainFtp) {
+    auto d = make();
+    click(*d, 109);
+    auto* server = get<QLineEdit>(*d, 111);
+    auto* note = get<QLabel>(*d, SettingsDialog::kFtpSecurityNote);
+    server->setText(QStringLiteral("ftp://host.example"));
+    EXPECT_TRUE(note->text().contains("unencrypted")) << note->text().toStdString();
+    server->setText(QStringLiteral("host.example"));
+    EXPECT_TRUE(note->text().contains("offers TLS"));
+
+    probeAnswer.certificateProblem = true;
+    probeAnswer.fingerprint = "AB:CD";
+    probeAnswer.error = "the FTP server's certificate cannot be verified (self-signed certificate)";
+    certificateChoice = SettingsDialog::CertificateChoice::Trust;
+    click(*d, 120);
+    ASSERT_TRUE(d->waitForCheck());
+    EXPECT_EQ(probed, std::vector<std::string>{"host.example"});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("AB:CD"), std::string::npos);
+    EXPECT_NE(boxes[0].find("self-signed"), std::string::npos);
+    EXPECT_EQ(settings.ftpCertSha256(), "AB:CD");
+
+    certificateChoice = SettingsDialog::CertificateChoice::UsePlainFtp;
+    click(*d, 120);
+    ASSERT_TRUE(d->waitForCheck());
+    EXPECT_EQ(settings.ftpServer(), "ftp://host.example");
+    EXPECT_EQ(server->text(), "ftp://host.example");
+
+    probeAnswer = FtpProbeResult{};
+    probeAnswer.error = "the server answered \"530 Login incorrect\"";
+    click(*d, 120);
+    ASSERT_TRUE(d->waitForCheck());
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_NE(boxes[2].find("530 Login incorrect"), std::string::npos) << boxes[2];
 }
 
 }  // namespace

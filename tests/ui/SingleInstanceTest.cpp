@@ -1,6 +1,8 @@
 // The single-instance hand-over with two real typix processes, and the Qt
 // interface poster.
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/AppTestFolder.h"
@@ -63,6 +66,10 @@ protected:
         std::filesystem::permissions(temp.folder() + "tmp/runtime", std::filesystem::perms::owner_all);
     }
     ~SingleInstanceTest() override {
+        for (pid_t child : rawChildren_) {
+            ::kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
         for (QProcess* process : processes_) {
             process->kill();
             process->waitForFinished(5000);
@@ -70,12 +77,10 @@ protected:
         }
     }
 
-    QProcess* start(const QStringList& arguments, const QString& program = typixPath()) {
-        auto* process = new QProcess;
-        processes_.push_back(process);
+    QProcessEnvironment environment(const std::string& tmpdir = "tmp") const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TYPIX_FOLDERS", QString::fromStdString(temp.file("folders.ini")));
-        environment.insert("TMPDIR", QString::fromStdString(temp.folder() + "tmp"));
+        environment.insert("TMPDIR", QString::fromStdString(temp.folder() + tmpdir));
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(temp.folder() + "tmp/runtime"));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         // An installer started by a test answers its questions by itself and
@@ -86,7 +91,13 @@ protected:
         environment.insert("HOME", QString::fromStdString(temp.folder() + "home"));
         environment.insert("XDG_DATA_HOME", QString::fromStdString(temp.folder() + "home/share"));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(temp.folder() + "home/config"));
-        process->setProcessEnvironment(environment);
+        return environment;
+    }
+    QProcess* start(const QStringList& arguments, const QString& program = typixPath(),
+                    const std::string& tmpdir = "tmp") {
+        auto* process = new QProcess;
+        processes_.push_back(process);
+        process->setProcessEnvironment(environment(tmpdir));
         process->setWorkingDirectory(QString::fromStdString(temp.folder()));
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(program, arguments);
@@ -99,9 +110,41 @@ protected:
         if (!process->waitForFinished(15000)) return -1;
         return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
+    // Starts typix with arguments that are bytes, not text (QProcess would
+    // re-encode them), in the test's folder.
+    pid_t spawnRaw(const std::vector<std::string>& arguments) {
+        std::vector<std::string> variables;
+        for (const QString& entry : environment().toStringList()) variables.push_back(entry.toStdString());
+        std::vector<char*> envp;
+        for (std::string& v : variables) envp.push_back(v.data());
+        envp.push_back(nullptr);
+        std::string program = typixPath().toStdString();
+        std::vector<std::string> words = {program};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        const std::string folder = temp.folder();
+        pid_t child = fork();
+        if (child == 0) {
+            if (::chdir(folder.c_str()) != 0) _exit(126);
+            execve(program.c_str(), argv.data(), envp.data());
+            _exit(127);
+        }
+        rawChildren_.push_back(child);
+        return child;
+    }
+    // The exit code of a start made by spawnRaw, or -1 when it did not end in time.
+    int waitRaw(pid_t child) {
+        int status = 0;
+        if (!waitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 15000)) return -1;
+        std::erase(rawChildren_, child);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // The socket lies in the runtime folder the test gives, never in TMPDIR.
     bool socketReady() const {
-        return std::filesystem::exists(temp.folder() + "tmp/" +
-                                       typix::SingleInstance::serverName().toStdString());
+        return std::filesystem::exists(temp.folder() + "tmp/runtime/korvel-typix-" +
+                                       std::to_string(::getuid()));
     }
     QProcess* startFirst(const QStringList& arguments = {}) {
         QProcess* first = start(arguments);
@@ -118,15 +161,18 @@ protected:
 
 private:
     std::vector<QProcess*> processes_;
+    std::vector<pid_t> rawChildren_;
 };
 
 TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
     QProcess* first = startFirst();
     writeBytes(temp.file("my dictation.note"), "new audio");
-    writeBytes(incoming + "my dictation.note", "stale copy");
-    // An unquoted path with a blank arrives as two arguments and is joined.
+    writeBytes(incoming + "my dictation.note", "waiting copy");
+    // An unquoted path with a blank arrives as two arguments and is joined;
+    // it lands beside the waiting file of that name, which stays.
     EXPECT_EQ(runToEnd({QString::fromStdString(temp.folder() + "my"), "dictation.note"}), 0);
-    EXPECT_TRUE(incomingHolds("my dictation.note", "new audio"));
+    EXPECT_TRUE(incomingHolds("my dictation (2).note", "new audio"));
+    EXPECT_TRUE(incomingHolds("my dictation.note", "waiting copy"));
 
     // A relative path means the second start's own folder.
     writeBytes(temp.file("relative.note"), "package");
@@ -136,6 +182,34 @@ TEST_F(SingleInstanceTest, SecondStartHandsItsJoinedArgumentsToTheFirst) {
     // Without arguments the second start only raises the first and ends.
     EXPECT_EQ(runToEnd({}), 0);
     EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, StartsWithAnotherTmpdirStillFindTheRunningInstance) {
+    // A terminal and the desktop session often disagree about TMPDIR.
+    std::filesystem::create_directories(temp.folder() + "other-tmp");
+    QProcess* first = startFirst();
+    writeBytes(temp.file("from terminal.note"), "terminal");
+    QProcess* second =
+        start({QString::fromStdString(temp.file("from terminal.note"))}, typixPath(), "other-tmp");
+    EXPECT_TRUE(second->waitForFinished(15000)) << "a second window opened";
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(incomingHolds("from terminal.note", "terminal"));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, NamesThatAreNotUtf8ArriveByteForByte) {
+    const std::string own = "M\xfcller.note", handed = "Gr\xfc\xdf" "e Stra\xdf" "e.note";
+    writeBytes(temp.file(own), "own");
+    writeBytes(temp.file(handed), "handed");
+    // On the first start's own command line...
+    const pid_t first = spawnRaw({temp.file(own)});
+    EXPECT_TRUE(incomingHolds(own, "own"));
+    ASSERT_TRUE(waitFor([this] { return socketReady(); }));
+    // ...and handed over by a second start, in two words and relative.
+    EXPECT_EQ(waitRaw(spawnRaw({"Gr\xfc\xdf" "e", "Stra\xdf" "e.note"})), 0);
+    EXPECT_TRUE(incomingHolds(handed, "handed"));
+    ::kill(first, SIGTERM);
+    EXPECT_EQ(waitRaw(first), 0);
 }
 
 TEST_F(SingleInstanceTest, FirstInstanceImportsItsOwnArgumentsOnceUp) {

@@ -157,7 +157,10 @@ TEST_F(TypingPadTest, DispatchSendsTheTypingAndFilesTheDictation) {
     DictationRecord(current(""), "a").setSenderEmail("doctor@example.org");
     MainDialog& d = open();
     type(d.typingPad(), "Dear Dr M\xc3\xbc" "ller");
-    dispatch([](DispatchDialog* box) { box->dispatchMail(); });
+    dispatch([](DispatchDialog* box) {
+        box->dispatchMail();
+        box->waitUntilSent();
+    });
     EXPECT_EQ(server.received(1, "body.bin"), "Dear Dr M\xc3\xbcller");
     EXPECT_EQ(server.received(1, "to.txt"), "doctor@example.org");
     EXPECT_EQ(server.received(1, "subject.txt"), "Dictation (Author)");
@@ -179,6 +182,7 @@ TEST_F(TypingPadTest, ARejectedRecipientLeavesTheDictationUndispatched) {
     dispatch([&](DispatchDialog* box) {
         closeNextMessageBox(caption, text);
         box->dispatchMail();
+        box->waitUntilSent();
         stayedOpen = box->isVisible() && box->result() == 0;
         box->reject();
     });

@@ -81,9 +81,16 @@ class AlsaDriver : public SoundDriver {
 public:
     std::vector<std::string> deviceNames(StreamDirection direction) override {
         const char* forced = overrideName(direction);
-        std::vector<std::string> names{forced ? std::string(forced) : std::string("Default")};
-        for (const AlsaCard& card : alsaCards(direction)) names.push_back(card.name);
+        std::vector<std::string> names;
+        for (const AlsaPcmEntry& entry : alsaDeviceList(direction)) names.push_back(entry.description);
+        if (forced) names[0] = forced;
         return names;
+    }
+
+    std::vector<std::string> deviceIds(StreamDirection direction) override {
+        std::vector<std::string> ids;
+        for (const AlsaPcmEntry& entry : alsaDeviceList(direction)) ids.push_back(entry.pcm);
+        return ids;
     }
 
     std::unique_ptr<OutputStream> openOutput(int index, PcmFormat format,
@@ -154,13 +161,90 @@ std::vector<AlsaCard> alsaCards(StreamDirection direction) {
     return cards;
 }
 
+namespace {
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// The desktop user's PCMs: the servers and each card's default and plug
+// devices.  Raw "hw", "front", "dmix" and the converter plugins are left out.
+bool isListedHint(const std::string& pcm) {
+    return pcm == "pulse" || pcm == "pipewire" || startsWith(pcm, "sysdefault:") ||
+           startsWith(pcm, "plughw:");
+}
+
+std::string hintValue(void* hint, const char* id) {
+    char* value = snd_device_name_get_hint(hint, id);
+    std::string text = value ? value : "";
+    std::free(value);
+    return text;
+}
+
+// "Line one\nLine two" of a hint as one line of text.
+std::string oneLine(std::string description) {
+    const size_t newline = description.find('\n');
+    if (newline == std::string::npos) return description;
+    std::string rest = description.substr(newline + 1);
+    description.resize(newline);
+    return rest.empty() ? description : description + " - " + rest;
+}
+
+std::vector<AlsaPcmEntry> hintedDevices(StreamDirection direction, std::string* defaultText) {
+    std::vector<AlsaPcmEntry> entries;
+    void** hints = nullptr;
+    if (snd_device_name_hint(-1, "pcm", &hints) < 0 || !hints) return entries;
+    const char* wanted = direction == StreamDirection::Output ? "Output" : "Input";
+    for (void** hint = hints; *hint; ++hint) {
+        const std::string pcm = hintValue(*hint, "NAME");
+        const std::string io = hintValue(*hint, "IOID");
+        if (!io.empty() && io != wanted) continue;
+        const std::string description = oneLine(hintValue(*hint, "DESC"));
+        if (pcm == "default") {
+            if (!description.empty()) *defaultText = description;
+        } else if (isListedHint(pcm)) {
+            entries.push_back(AlsaPcmEntry{pcm, description.empty() ? pcm : description});
+        }
+    }
+    snd_device_name_free_hint(hints);
+    return entries;
+}
+
+}  // namespace
+
+std::vector<AlsaPcmEntry> alsaDeviceList(StreamDirection direction) {
+    quietAlsa();
+    std::string defaultText = "Default";
+    std::vector<AlsaPcmEntry> hinted = hintedDevices(direction, &defaultText);
+    std::vector<AlsaPcmEntry> list{AlsaPcmEntry{"default", defaultText}};
+    if (hinted.empty()) {
+        for (const AlsaCard& card : alsaCards(direction)) {
+            list.push_back(AlsaPcmEntry{"plughw:" + std::to_string(card.number), card.name});
+        }
+    }
+    list.insert(list.end(), hinted.begin(), hinted.end());
+    return list;
+}
+
+bool alsaIsCardPcm(const std::string& pcm) {
+    return startsWith(pcm, "hw:") || startsWith(pcm, "plughw:");
+}
+
+std::string alsaCardControlOf(const std::string& pcm) {
+    if (!alsaIsCardPcm(pcm)) return {};
+    std::string args = pcm.substr(pcm.find(':') + 1);
+    if (startsWith(args, "CARD=")) {
+        const size_t comma = args.find(',');
+        return "hw:" + args.substr(0, comma);
+    }
+    return "hw:" + args.substr(0, args.find(','));
+}
+
 std::string alsaPcmName(int index, StreamDirection direction) {
     if (const char* forced = overrideName(direction)) return forced;
     if (index >= 1) {
-        const std::vector<AlsaCard> cards = alsaCards(direction);
-        if (static_cast<size_t>(index) <= cards.size()) {
-            return "plughw:" + std::to_string(cards[static_cast<size_t>(index) - 1].number);
-        }
+        const std::vector<AlsaPcmEntry> list = alsaDeviceList(direction);
+        if (static_cast<size_t>(index) < list.size()) return list[static_cast<size_t>(index)].pcm;
     }
     return "default";
 }
@@ -168,10 +252,8 @@ std::string alsaPcmName(int index, StreamDirection direction) {
 std::string alsaControlName(int index, StreamDirection direction) {
     quietAlsa();
     if (index < 0) return {};
-    if (index == 0) return "default";
-    const std::vector<AlsaCard> cards = alsaCards(direction);
-    if (static_cast<size_t>(index) > cards.size()) return {};
-    return "hw:" + std::to_string(cards[static_cast<size_t>(index) - 1].number);
+    const std::string pcm = alsaPcmName(index, direction);
+    return alsaIsCardPcm(pcm) ? alsaCardControlOf(pcm) : std::string("default");
 }
 
 double alsaClockFactor() {
@@ -202,6 +284,21 @@ snd_pcm_t* openAlsaPcm(const std::string& name, StreamDirection direction, PcmFo
 namespace {
 std::atomic<SoundDriver*> gInstalledDriver{nullptr};
 }  // namespace
+
+int resolveDevice(int index, const std::string& id, StreamDirection direction) {
+    if (id.empty()) return index;
+    const std::vector<std::string> ids = soundDriver().deviceIds(direction);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i] == id) return static_cast<int>(i);
+    }
+    return index;
+}
+
+std::string deviceIdOf(int index, StreamDirection direction) {
+    const std::vector<std::string> ids = soundDriver().deviceIds(direction);
+    if (index < 0) index = 0;
+    return static_cast<size_t>(index) < ids.size() ? ids[static_cast<size_t>(index)] : std::string();
+}
 
 SoundDriver& soundDriver() {
     static AlsaDriver alsa;

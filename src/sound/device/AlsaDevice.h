@@ -2,9 +2,13 @@
 // The ALSA sound driver.
 //
 // Device list (the same shape for output and input): index 0 is ALSA's
-// "default" PCM, then one entry per sound card that has a PCM of that
-// direction, opened as "plughw:N" and named by the card's name; -1 means
-// "default".  The environment variables TYPIX_OUTPUT_DEVICE and
+// "default" PCM, then the PCMs that ALSA's configuration names for the
+// desktop user (its name hints): the sound servers ("pulse", "pipewire")
+// and each card's "sysdefault" and "plughw", in ALSA's order, each shown
+// with its description.  When ALSA names no hints, each card with a PCM of
+// that direction is listed as "plughw:N".  -1 means "default".  A device's
+// id is its PCM name, so a choice stored by id survives cards coming and
+// going.  The environment variables TYPIX_OUTPUT_DEVICE and
 // TYPIX_INPUT_DEVICE name any ALSA PCM ("null", "file:'/tmp/out.raw',raw", a
 // PCM defined in the ALSA configuration) and override the index; an index
 // that does not open falls back to "default".
@@ -31,6 +35,23 @@ struct AlsaCard {
 
 // Cards that have a PCM of the given direction, in ALSA's order.
 std::vector<AlsaCard> alsaCards(StreamDirection direction);
+
+// One listed device: the PCM it opens and the text a person sees.
+struct AlsaPcmEntry {
+    std::string pcm;
+    std::string description;
+};
+
+// The device list described above, index 0 first (override not applied).
+std::vector<AlsaPcmEntry> alsaDeviceList(StreamDirection direction);
+
+// True for a PCM that opens a card directly ("hw:...", "plughw:..."), with
+// nothing between the program and the card.
+bool alsaIsCardPcm(const std::string& pcm);
+
+// "hw:<card>" of a card PCM name ("plughw:CARD=PCH,DEV=0" -> "hw:CARD=PCH",
+// "plughw:1,0" -> "hw:1"); empty for any other PCM.
+std::string alsaCardControlOf(const std::string& pcm);
 
 // The ALSA PCM name that device `index` opens (override included).
 std::string alsaPcmName(int index, StreamDirection direction);

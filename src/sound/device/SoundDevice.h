@@ -55,11 +55,25 @@ public:
     virtual void write(OutputBlock& block, int32_t frames) = 0;
     // Hands queued audio to the device as far as it has room and marks every
     // block that the device has finished playing as done (oldest first).
+    // "Finished" means heard: a block is done only once the device (or the
+    // sound server behind it) has played its last frame, so an owner that
+    // waits for every block to be done before it resets drops nothing.
     virtual void update() = 0;
     // Drops everything queued; every queued block comes back done at once.
     virtual void reset() = 0;
     // Frames handed to the device since open or the last reset.
     virtual int64_t framesHandedOver() const = 0;
+    // No more audio follows until the next reset: the device is to play out
+    // everything written, its last frames included.  Never blocks.
+    virtual void endOfStream() {}
+    // True once the device has gone for good (a sound server that died, a
+    // card that was unplugged): no queued block will ever be done.
+    virtual bool failed() const { return false; }
+    // The program's own output volume: a Q24 gain (kUnityGainQ24 = as is)
+    // applied to the samples as they are handed to the device, so a change
+    // is heard after the device's own buffer rather than the whole queue.
+    // Unity hands the samples over untouched.
+    virtual void setGain(int32_t /*gainQ24*/) {}
 };
 
 class InputStream {
@@ -77,6 +91,10 @@ public:
     virtual ~SoundDriver() = default;
     // Names of the devices by index (index 0 first).
     virtual std::vector<std::string> deviceNames(StreamDirection direction) = 0;
+    // Stable ids of the same devices, index for index (for ALSA: the PCM
+    // names), so a stored choice can be found again after the list changed.
+    // Empty when the driver has none.
+    virtual std::vector<std::string> deviceIds(StreamDirection /*direction*/) { return {}; }
     // Opens an output stream on device `index` (-1: the default device).
     virtual std::unique_ptr<OutputStream> openOutput(int index, PcmFormat format,
                                                      std::string* error) = 0;
@@ -88,6 +106,12 @@ public:
                                                    InputStream::FilledCallback filled,
                                                    std::string* error) = 0;
 };
+
+// The index of the device whose id is `id` in the current list, or `index`
+// when `id` is empty or no longer listed.
+int resolveDevice(int index, const std::string& id, StreamDirection direction);
+// The id of device `index` (empty when there is none).
+std::string deviceIdOf(int index, StreamDirection direction);
 
 // The process-wide driver: ALSA on Linux, unless another was installed.
 SoundDriver& soundDriver();
