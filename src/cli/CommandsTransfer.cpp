@@ -102,8 +102,9 @@ int runStatus(int argc, char**) {
 
 const CliRegistrar importCommand(
     {"import",
-     "  import FILE...           copies packages or waves into Incoming Files and imports\n"
-     "                           them: imported BASE, withdrawn BASE or rejected NAME: REASON",
+     "  import FILE...           copies packages, waves or any audio files (MP3, M4A, Ogg,\n"
+     "                           FLAC, ...) into Incoming Files and imports them: imported\n"
+     "                           BASE, withdrawn BASE or rejected NAME: REASON",
      runImport});
 const CliRegistrar passCommand(
     {"pass",

@@ -256,11 +256,12 @@ void BGLoad::ScanDropFolder(const std::string& setting, float base) {
             report_.skipped.push_back(name);
             continue;
         }
-        takeFromFolder(folder, name);
+        takeFromFolder(folder, name, false);
     }
+    if (!stopNow()) fetchDropFolderAudio(folder);
 }
 
-void BGLoad::takeFromFolder(const std::string& folder, const std::string& name) {
+void BGLoad::takeFromFolder(const std::string& folder, const std::string& name, bool audio) {
     const std::string source = folder + "/" + name;
     struct stat info;
     if (::stat(source.c_str(), &info) != 0) return;
@@ -270,7 +271,9 @@ void BGLoad::takeFromFolder(const std::string& folder, const std::string& name) 
         if (kept.isUnchanged(source, size, time)) return;  // taken before, could not be deleted
         kept.forget(source);
     }
-    if (!IsCompletePackage(source)) {
+    // A package is taken once it is whole; an audio file once it has settled
+    // (checked by the caller), and one that does not decode stays in Incoming.
+    if (!audio && !IsCompletePackage(source)) {
         if (ShouldDropBadFile(source)) std::remove(source.c_str());
         return;
     }
@@ -283,8 +286,23 @@ void BGLoad::takeFromFolder(const std::string& folder, const std::string& name) 
     if (placed != name) report_.renamed.push_back(name + " as " + placed);
     if (std::remove(source.c_str()) != 0) {
         kept.remember(source, size, time);
-        notice("The package " + source + " could not be deleted (" + std::strerror(errno) +
+        notice(std::string(audio ? "The audio file " : "The package ") + source +
+               " could not be deleted (" + std::strerror(errno) +
                "); it was imported once and is skipped while it is unchanged.");
+    }
+}
+
+void BGLoad::fetchDropFolderAudio(const std::string& folder) {
+    const int64_t now = clock_();
+    for (FolderIterator it(folder + "/*"); it.valid() && !stopNow(); it.next()) {
+        const std::string name = it.name();
+        if (it.isDirectory() || !isDropFolderAudioName(name)) continue;
+        if (!isPlainFileName(name)) {
+            report_.skipped.push_back(name);
+            continue;
+        }
+        if (now - it.modificationTime() < kDropAudioSettleSeconds) continue;
+        takeFromFolder(folder, name, true);
     }
 }
 
@@ -360,6 +378,37 @@ void BGLoad::ImportIncoming() {
         if (outcome != AudioOutcome::OutputFailed) std::remove(path.c_str());
         weight *= 0.5f;
     }
+    importAudioFiles(weight);
+}
+
+void BGLoad::importAudioFiles(float& weight) {
+    for (FolderIterator it(folders_.incoming + "*"); it.valid() && !stopNow(); it.next()) {
+        if (it.isDirectory() || !isAudioImportCandidate(it.name())) continue;
+        const std::string path = it.path();
+        if (undecodable_.skip(path)) continue;
+        const float start = 0.5f + 0.5f * (1.0f - weight), span = 0.25f * weight;
+        AudioImportResult result = importAudioFile(
+            path, folders_.current, [this] { return stopNow(); },
+            [&](int blocks) {
+                SetProgress(start + static_cast<float>(1.0 - std::pow(0.95, blocks)) * span);
+            });
+        PassReport::Import line = waveReport(it.name(), result.base, result.outcome);
+        line.isWave = false;
+        line.base = result.base;
+        if (!result.reason.empty()) line.reason = result.reason;
+        if (result.outcome == AudioOutcome::Undecodable)
+            line.reason += "; kept in Incoming Files";
+        report_.imports.push_back(line);
+        if (result.outcome == AudioOutcome::Ok) {
+            newDictation_.store(true);
+            std::remove(path.c_str());
+        } else if (result.outcome == AudioOutcome::Undecodable) {
+            undecodable_.remember(path);
+        }
+        if (stopNow()) break;
+        weight *= 0.5f;
+    }
+    if (!stopNow()) undecodable_.endPass();
 }
 
 BGLoad& bgLoad() {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "support/LThread.h"
+#include "transfer/AudioImport.h"
 #include "transfer/AudioSteps.h"
 #include "transfer/PackageImporter.h"
 
@@ -132,6 +133,10 @@ private:
     bool openFtp(FileTransfer& ftp);
     void fetchPackages(FileTransfer& ftp, float& weight);
     void publishStatusFiles(FileTransfer& ftp, float& weight);
+    // Every other audio file in Incoming Files; one that does not decode stays.
+    void importAudioFiles(float& weight);
+    // Audio files in a LAN or e-mail folder, once settled, into Incoming Files.
+    void fetchDropFolderAudio(const std::string& folder);
     // Imports under the file's own base name, or the first free "base (2)",
     // "base (3)", ... when a dictation of that name is in Current Files;
     // `base` receives the name used.
@@ -139,7 +144,9 @@ private:
                                std::string& base);
     void notice(const std::string& text);
     bool refusesOwnFolder(const std::string& setting, const char* channel);
-    void takeFromFolder(const std::string& folder, const std::string& name);
+    // Copies one package (audio: one settled audio file) from a LAN or e-mail
+    // folder into Incoming Files under a free name and deletes the source.
+    void takeFromFolder(const std::string& folder, const std::string& name, bool audio);
     void fetchOne(FileTransfer& ftp, const std::string& name, const std::string& where);
     void importArrival(const std::string& name);
 
@@ -155,6 +162,7 @@ private:
     std::atomic<int> notifyCount_{0};
     std::atomic<bool> externalStop_{false};
     PassReport report_;  // worker side only
+    UndecodableFiles undecodable_;  // worker side only
     std::vector<std::string> pendingNotices_;  // guarded by lock()
     std::vector<std::string> saidNotices_;     // worker side only
 };

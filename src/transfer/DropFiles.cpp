@@ -82,6 +82,12 @@ std::string copyIntoFolder(const std::string& source, const std::string& folder,
         ok = out.write(buffer, static_cast<size_t>(got)) == got;
     }
     ok = ok && out.flush();
+    // The copy keeps the source's time (an imported audio file's date).
+    struct stat times {};
+    if (ok && ::fstat(in.fd(), &times) == 0) {
+        const struct timespec both[2] = {times.st_atim, times.st_mtim};
+        ::futimens(out.fd(), both);
+    }
     out.close();
     if (ok && existing == ExistingName::Replace) ok = std::rename(temp.c_str(), (folder + name).c_str()) == 0;
     if (!ok) {

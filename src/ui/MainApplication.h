@@ -57,6 +57,11 @@ public:
     using RaiseHook = std::function<void()>;
     using ImportHook = std::function<void(const std::string& path)>;
     void attachFrame(RaiseHook raiseAndRestore, ImportHook importFile);
+    // What runs a command sent by `typix --command NAME`; answers whether
+    // the name is a command.
+    void attachCommands(std::function<bool(const QString& name)> run) {
+        instance_.setCommandHandler(std::move(run));
+    }
 
     // `saveWork` saves the typing and leaves the window as it is; `endWork`
     // ends the work as closing the window does (typing saved, playback and

@@ -10,12 +10,27 @@
 #include "store/DictationNames.h"
 #include "store/DictationRecord.h"
 #include "store/TypingFile.h"
+#include "transfer/AudioImport.h"
 #include "transfer/IncomingLock.h"
 #include "ui/DispatchDialog.h"
 #include "ui/RecoverDialog.h"
 #include "ui/MainDialog.h"
 
 namespace typix {
+
+namespace {
+
+// "Audio files (*.mp3 *.MP3 ...)": the file dialog compares letter case.
+QString audioFilesFilter() {
+    QStringList patterns;
+    for (const std::string& extension : audioFileExtensions()) {
+        const QString e = QString::fromStdString(extension);
+        patterns << QLatin1Char('*') + e << QLatin1Char('*') + e.toUpper();
+    }
+    return QStringLiteral("Audio files (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+}  // namespace
 
 void MainDialog::saveTyping() {
     if (!hasDictation() || !pad_->document()->isModified()) return;
@@ -68,7 +83,8 @@ void MainDialog::loadDictationFile() {
         chosen = prompts_.openFile(QStringLiteral("Load Dictation File"), folder);
     } else {
         chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Load Dictation File"), folder,
-                                              QStringLiteral("Dictation or Wave Files (*.dct *.DCT *.wav *.WAV)"));
+                                              QStringLiteral("Dictation or Wave Files (*.dct *.DCT *.wav *.WAV);;") +
+                                                  audioFilesFilter() + QStringLiteral(";;All Files (*)"));
     }
     if (chosen.isEmpty()) return;
     QFileInfo info(chosen);

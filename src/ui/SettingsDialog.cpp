@@ -19,11 +19,13 @@
 #include "pedal/PedalTypes.h"
 #include "sound/LSoundPlayer.h"
 #include "transfer/BGLoad.h"
+#include "ui/GlobalShortcutsPortal.h"
 #include "ui/HelpWindow.h"
 #include "ui/HotKeys.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainDialog.h"
 #include "ui/PedalControl.h"
+#include "ui/RemoteCommands.h"
 
 namespace typix {
 
@@ -64,7 +66,10 @@ SettingsDialog::Hooks withDefaults(SettingsDialog::Hooks h, QWidget* parent) {
                             "This test mail shows that Korvel Typix can send mail.\n", "");
         };
     if (!h.help) h.help = [](int context) { HelpWindow::showContext(context); };
-    if (!h.hotKeysAvailable) h.hotKeysAvailable = [] { return HotKeys::hotKeysAvailable(); };
+    if (!h.hotKeysAvailable)
+        h.hotKeysAvailable = [] {
+            return HotKeys::hotKeysAvailable() || GlobalShortcutsPortal::available();
+        };
     if (!h.probeFtp) h.probeFtp = probeFtp;
     if (!h.chooseCertificate)
         h.chooseCertificate = [parent](const QString& title, const QString& text) {
@@ -210,7 +215,8 @@ QWidget* SettingsDialog::buildPedal() {
     pedalText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hotKeys_ = check(QStringLiteral("Use System-Wide Hot Keys (F5 - F12)"), 140);
     hotKeyNote_ = label(QStringLiteral("System-wide keys are not available in this session; "
-                                       "F5 - F12 work in the Korvel Typix window."),
+                                       "F5 - F12 work in the Korvel Typix window. ") +
+                            desktopShortcutHowTo(),
                         kHotKeyNote);
     hotKeyNote_->setWordWrap(true);
     column->addWidget(pedal_);

@@ -15,7 +15,10 @@ namespace {
 
 constexpr quint32 kLongestPath = 64 * 1024;
 constexpr quint32 kCloseRequest = 0xFFFFFFFFu;
+constexpr quint32 kCommandRequest = 0xFFFFFFFEu;
+constexpr int kLongestCommand = 64;
 constexpr char kAcknowledge = 'k';
+constexpr char kUnknownCommand = '?';
 
 QByteArray encodeRequest(const std::string& path) {
     QByteArray message(4, '\0');
@@ -45,6 +48,29 @@ bool SingleInstance::requestClose(int timeoutMs) {
     QByteArray message(4, '\0');
     qToBigEndian<quint32>(kCloseRequest, message.data());
     return send(message, timeoutMs);
+}
+
+SingleInstance::CommandResult SingleInstance::sendCommand(const QString& name, int timeoutMs) {
+    const QByteArray ascii = name.toLatin1();
+    if (ascii.isEmpty() || ascii.size() > kLongestCommand) return CommandResult::Unknown;
+    QByteArray message(5, '\0');
+    qToBigEndian<quint32>(kCommandRequest, message.data());
+    message[4] = static_cast<char>(ascii.size());
+    message += ascii;
+    QLocalSocket socket;
+    socket.connectToServer(serverName());
+    if (!socket.waitForConnected(timeoutMs)) return CommandResult::NotRunning;
+    socket.write(message);
+    socket.waitForBytesWritten(timeoutMs);
+    // A command must be seen to arrive: an instance that does not answer
+    // (or one too old to know commands, which drops the connection) counts
+    // as none, and the caller's shortcut reports the failure.
+    if (!socket.waitForReadyRead(timeoutMs)) return CommandResult::NotRunning;
+    char answer = 0;
+    socket.read(&answer, 1);
+    socket.disconnectFromServer();
+    if (answer == kAcknowledge) return CommandResult::Ran;
+    return answer == kUnknownCommand ? CommandResult::Unknown : CommandResult::NotRunning;
 }
 
 bool SingleInstance::send(const QByteArray& message, int timeoutMs) {
@@ -91,6 +117,10 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
         emit closeRequested();
         return;
     }
+    if (length == kCommandRequest) {
+        readCommand(socket);
+        return;
+    }
     if (length > kLongestPath) {
         socket->abort();
         return;
@@ -101,6 +131,22 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     socket->write(&kAcknowledge, 1);
     socket->flush();
     emit requested(path);
+}
+
+bool SingleInstance::readCommand(QLocalSocket* socket) {
+    if (socket->bytesAvailable() < 5) return false;
+    const int size = static_cast<unsigned char>(socket->peek(5).at(4));
+    if (size < 1 || size > kLongestCommand) {
+        socket->abort();
+        return false;
+    }
+    if (socket->bytesAvailable() < 5 + size) return false;
+    socket->read(5);
+    const QString name = QString::fromLatin1(socket->read(size));
+    const bool known = commandHandler_ && commandHandler_(name);
+    socket->write(known ? &kAcknowledge : &kUnknownCommand, 1);
+    socket->flush();
+    return known;
 }
 
 }  // namespace typix

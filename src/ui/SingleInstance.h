@@ -11,11 +11,16 @@
 // "M\xfcller.wav" must still name the same file);
 // the first instance answers one byte once it has taken the request.  The
 // length 0xFFFFFFFF, with nothing after it, asks the first instance to close
-// (the installer and the remover do so before they replace its files).
+// (the installer and the remover do so before they replace its files).  The
+// length 0xFFFFFFFE is a command for the window (`typix --command NAME`):
+// one byte n (1 to 64) and n bytes of the command's name follow, and the
+// answer is 'k' when the command ran or '?' when the window knows no such
+// command.
 // Interface thread only.
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <string>
 
 class QLocalServer;
@@ -41,6 +46,19 @@ public:
     // end).  True when one answered.
     static bool requestClose(int timeoutMs = 3000);
 
+    enum class CommandResult {
+        Ran,         // the running window took the command
+        Unknown,     // it runs but knows no such command
+        NotRunning,  // no instance answered
+    };
+    // Sends command `name` to a running instance and waits for its answer.
+    static CommandResult sendCommand(const QString& name, int timeoutMs = 3000);
+    // What runs a command that arrives; answers whether the name is known.
+    // Without a handler every command is unknown.
+    void setCommandHandler(std::function<bool(const QString& name)> handler) {
+        commandHandler_ = std::move(handler);
+    }
+
     enum class ListenResult {
         Listening,            // this process is the first instance
         AnotherInstanceRuns,  // one started at the same moment and won the name
@@ -60,9 +78,11 @@ signals:
 private:
     void accept();
     void readRequest(QLocalSocket* socket);
+    bool readCommand(QLocalSocket* socket);
     static bool send(const QByteArray& message, int timeoutMs);
 
     QLocalServer* server_;
+    std::function<bool(const QString&)> commandHandler_;
 };
 
 }  // namespace typix

@@ -2,8 +2,11 @@
 // containing "setup" installs, one containing "uninst" removes, any other
 // runs the transcription window.
 #include <cstdio>
+#include <optional>
 
 #include "app/StartMode.h"
+#include "ui/CommandLine.h"
+#include "ui/DesktopControls.h"
 #include "ui/InstallEntry.h"
 #include "ui/MainApplication.h"
 #include "ui/MainFrame.h"
@@ -11,11 +14,14 @@
 namespace {
 
 int runProgram(int argc, char** argv) {
+    if (const std::optional<int> status = typix::runCommandLineOptions(argc, argv)) return *status;
     typix::MainApplication app(argc, argv);
     if (app.handOverToRunningInstance()) return 0;
     app.startFirstInstance();
     typix::MainFrame frame;
     app.attachWindow(frame);
+    typix::DesktopControls desktop(*frame.dialog());
+    app.attachCommands([&desktop](const QString& name) { return desktop.runCommand(name); });
     frame.show();
     return app.exec();
 }
