@@ -251,6 +251,8 @@ TEST_F(DesktopControlsTest, CommandsReachTheRunningWindow) {
     startWindow();
     EXPECT_EQ(command("play"), 0);
     EXPECT_TRUE(statusBecomes("Playing"));
+    // Stopped once some sound has been heard, so the position is past the start.
+    EXPECT_TRUE(waitFor([&] { return position() > 0.5; }));
     EXPECT_EQ(command("toggle"), 0);
     EXPECT_TRUE(statusBecomes("Paused"));
     EXPECT_EQ(command("start"), 0);
