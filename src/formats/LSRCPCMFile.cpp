@@ -23,6 +23,7 @@ LSRCPCMFileBase::LSRCPCMFileBase(LReadFile file, int32_t sampleRate, int channel
     sizeFieldOffset_ = dataStart_ - 4;
     length_ = framesFor(dataBytes);
     buffer_.resize(static_cast<size_t>(frameBytes()) * kBufferFrames);
+    window_.resize(static_cast<size_t>(this->channels()) * kBufferFrames);
     if (file_.isOpen()) ::posix_fadvise(file_.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -68,19 +69,29 @@ void LSRCPCMFileBase::readWith(int32_t* buffer, int32_t frames, Convert convert)
     std::memset(buffer + done, 0, (total - done) * sizeof(int32_t));
 }
 
-// Converts up to `frames` whole frames from frame `from` on, through the
-// window; returns the frames delivered.  It stops early only where the file
+// Copies up to `frames` whole frames from frame `from` on out of the window;
+// returns the frames delivered.  A request that the window does not hold
+// whole loads the window again from the request's first frame; when that
+// frame was already held (the request ran over the window's end), the new
+// window also keeps a quarter window before it, because a speed stage steps
+// back by up to a block after each read.  It stops early only where the file
 // holds less than its header says.
 int64_t LSRCPCMFileBase::readFromFile(int32_t* out, int64_t from, int64_t frames, Convert convert) {
-    const int64_t fb = frameBytes();
-    const int c = channels();
+    constexpr int64_t kKeepBehind = kBufferFrames / 4;
+    const size_t c = static_cast<size_t>(channels());
     int64_t delivered = 0;
     while (delivered < frames) {
         const int64_t at = from + delivered;
-        if ((at < windowStart_ || at >= windowStart_ + windowFrames_) && !fillWindow(at)) break;
+        const int64_t windowEnd = windowStart_ + windowFrames_;
+        const bool held = at >= windowStart_ && at < windowEnd;
+        if (!held || (from + frames > windowEnd && frames - delivered <= kBufferFrames - kKeepBehind)) {
+            const int64_t start = held ? std::max(windowStart_, at - kKeepBehind) : at;
+            if (!fillWindow(start, convert) || at >= windowStart_ + windowFrames_) break;
+        }
         const int64_t take = std::min(frames - delivered, windowStart_ + windowFrames_ - at);
-        convert(buffer_.data() + (at - windowStart_) * fb, out + delivered * c,
-                static_cast<size_t>(take * c));
+        std::memcpy(out + static_cast<size_t>(delivered) * c,
+                    window_.data() + static_cast<size_t>(at - windowStart_) * c,
+                    static_cast<size_t>(take) * c * sizeof(int32_t));
         delivered += take;
     }
     return delivered;
@@ -88,7 +99,7 @@ int64_t LSRCPCMFileBase::readFromFile(int32_t* out, int64_t from, int64_t frames
 
 // A partial frame at the end of what the file holds is left out, so the
 // channels stay in step if the file grows later.
-bool LSRCPCMFileBase::fillWindow(int64_t from) {
+bool LSRCPCMFileBase::fillWindow(int64_t from, Convert convert) {
     windowFrames_ = 0;
     const int64_t frames = std::min<int64_t>(kBufferFrames, int64_t{length_} - from);
     if (frames <= 0) return false;
@@ -97,6 +108,7 @@ bool LSRCPCMFileBase::fillWindow(int64_t from) {
     if (got <= 0) return false;
     windowStart_ = from;
     windowFrames_ = got / fb;
+    convert(buffer_.data(), window_.data(), static_cast<size_t>(windowFrames_ * channels()));
     return windowFrames_ > 0;
 }
 

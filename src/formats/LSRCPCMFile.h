@@ -11,9 +11,9 @@
 // size work; the file is read in pieces of at most 8192 frames through a buffer
 // allocated at construction.  Used by one thread at a time.
 //
-// The buffer is a read-ahead window: it keeps the raw bytes of up to 8192
-// frames below the known length, and a read that falls inside it is served
-// without a system call.  A speed stage reads overlapping stretches (each
+// Besides the file buffer there is a read-ahead window: the converted samples
+// of up to 8192 frames below the known length, and a read that falls inside
+// it is served without a system call or a second conversion.  A speed stage reads overlapping stretches (each
 // block, then the half block after it, then a step back), so most of its reads
 // land in the window.  Reads go to the file at the position's own offset; a
 // seek costs nothing until the next read.  The window is dropped whenever the
@@ -55,7 +55,7 @@ private:
     int64_t readFromFile(int32_t* out, int64_t from, int64_t frames, Convert convert);
     // Loads up to kBufferFrames frames from `from`, not beyond the known
     // length; false when the file holds no whole frame there.
-    bool fillWindow(int64_t from);
+    bool fillWindow(int64_t from, Convert convert);
 
     LReadFile file_;
     int64_t dataStart_ = 0;
@@ -63,8 +63,9 @@ private:
     int32_t position_ = 0;
     int32_t length_ = 0;
     int bytesPerSample_;
-    std::vector<uint8_t> buffer_;
-    int64_t windowStart_ = 0;   // first frame held in buffer_
+    std::vector<uint8_t> buffer_;   // bytes as read from the file
+    std::vector<int32_t> window_;   // the same frames converted
+    int64_t windowStart_ = 0;   // first frame held in window_
     int64_t windowFrames_ = 0;  // whole frames held; 0 = empty
 };
 
