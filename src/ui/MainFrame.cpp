@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "app/Settings.h"
+#include "app/Version.h"
 #include "transfer/BGLoad.h"
 #include "transfer/IncomingLock.h"
 #include "transfer/Status.h"
@@ -123,9 +124,10 @@ void MainFrame::updateCommandStates() {
 
 void MainFrame::showAbout() {
     QMessageBox::about(this, QStringLiteral("About Korvel Typix"),
-                       QStringLiteral("<b>Korvel Typix</b> 1.0<br>A transcription player for "
+                       QStringLiteral("<b>Korvel Typix</b> %1<br>A transcription player for "
                                       "typists: a queue of dictations, playback at any speed, "
-                                      "foot pedals and a typing pad in one window."));
+                                      "foot pedals and a typing pad in one window.")
+                           .arg(QString::fromLatin1(kProgramVersion)));
     update();
 }
 
