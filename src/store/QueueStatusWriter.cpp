@@ -1,10 +1,15 @@
 #include "store/QueueStatusWriter.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <chrono>
 
-#include "support/LThread.h"
-
 namespace typix {
+
+namespace {
+constexpr int kWriterNice = 10;
+}  // namespace
 
 QueueStatusWriter::QueueStatusWriter(std::function<void()> whenWritten, QueueRecordCache* cache)
     : whenWritten_(std::move(whenWritten)), cache_(cache), thread_([this] { loop(); }) {}
@@ -48,9 +53,10 @@ bool QueueStatusWriter::abandonRequested() const {
 }
 
 void QueueStatusWriter::loop() {
-    // Below the interface thread, which must keep answering while this writes;
-    // not idle, which a busy machine could starve for minutes.
-    applyThreadPriority(0, ThreadPriority::Lowest);
+    // Well below the interface thread, which must keep answering while this
+    // writes (nice 10 leaves it about a tenth of a shared core); not idle,
+    // which a busy machine could starve for minutes.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWriterNice);
     std::unique_lock<std::mutex> guard(mutex_);
     for (;;) {
         changed_.wait(guard, [this] { return stopping_ || waiting_.has_value(); });

@@ -2,6 +2,7 @@
 // answered while a rebuild rewrites every record's place, and the window ends
 // with the places the new order gives.
 #include <QListWidget>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -44,7 +45,10 @@ TEST_F(LargeQueueTest, HandOverDuringARebuildIsAnsweredWithin200Ms) {
     int requests = 0;
     QObject::connect(&instance, &SingleInstance::requested, [&](const QByteArray&) { ++requests; });
 
+    QElapsedTimer shown;
+    shown.start();
     MainDialog& d = open();
+    RecordProperty("window_set_up_ms", int(shown.elapsed()));
     ASSERT_EQ(d.fileList()->count(), kDictations);
     ASSERT_TRUE(waitFor([&] { return d.placeWriter().isIdle(); }, 60000));
 
@@ -70,9 +74,13 @@ TEST_F(LargeQueueTest, HandOverDuringARebuildIsAnsweredWithin200Ms) {
         }
         finished = true;
     });
+    qint64 listedMs = 0;
     QTimer::singleShot(0, &d, [&] {
         go = true;  // the first hand-over meets the listing itself
+        QElapsedTimer listing;
+        listing.start();
         d.rebuildList();
+        listedMs = listing.elapsed();
     });
     const bool ended = waitFor([&] { return finished.load(); }, 120000);
     secondStarts.join();
@@ -85,6 +93,7 @@ TEST_F(LargeQueueTest, HandOverDuringARebuildIsAnsweredWithin200Ms) {
         duringWrites += handOvers[i].duringWrites;
         longest = std::max(longest, handOvers[i].milliseconds);
     }
+    RecordProperty("arrival_listed_ms", int(listedMs));
     RecordProperty("hand_overs", int(handOvers.size()));
     RecordProperty("longest_answer_ms", int(longest));
     EXPECT_GE(duringWrites, 3) << "the rebuild ended before the hand-overs could meet it";

@@ -135,6 +135,7 @@ TEST_F(TypingPadTest, RightPressSelectsAndLoadsTheEntryUnderTheMouse) {
 TEST_F(TypingPadTest, CancelledDispatchLeavesTheDictationAsItWas) {
     addDictation("a");
     MainDialog& d = open();
+    ASSERT_TRUE(d.placeWriter().waitUntilIdle(5000));
     std::string before = status("a");
     type(d.typingPad(), "typed");
     QString shownSubject;
@@ -177,6 +178,7 @@ TEST_F(TypingPadTest, ARejectedRecipientLeavesTheDictationUndispatched) {
     addDictation("a");
     DictationRecord(current(""), "a").setSenderEmail("nobody@example.org");
     MainDialog& d = open();
+    ASSERT_TRUE(d.placeWriter().waitUntilIdle(5000));
     std::string before = status("a");
     QString caption, text;
     bool stayedOpen = false;
