@@ -5,6 +5,7 @@ BUILD      ?= build
 TSAN_BUILD ?= build-tsan
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
+PACKAGE_BUILD ?= build-package
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
@@ -54,11 +55,19 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DTYPIX_FUZZ=ON -DTYPIX_BUILD_UI=OFF -DTYPIX_BUILD_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# A Debian package of the build (dpkg-shlibdeps works out the
-# library dependencies); scripts/check-package lists what it holds.
-package: build
-	cd $(BUILD) && cpack -G DEB
+# A Debian package from a Release build with the distribution's hardening
+# flags, in a build folder of its own so that the developer build keeps its
+# objects (dpkg-shlibdeps works out the library dependencies).  The package is
+# copied into $(BUILD); scripts/check-package runs lintian and lists what it holds.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTYPIX_HARDEN=ON \
+	  -DTYPIX_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	rm -f $(PACKAGE_BUILD)/korvel-typix_*.deb
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	mkdir -p $(BUILD)
+	cp $(PACKAGE_BUILD)/korvel-typix_*.deb $(BUILD)/
 	scripts/check-package $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

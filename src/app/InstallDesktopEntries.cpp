@@ -96,8 +96,15 @@ bool writeTextFile(const std::string& path, const std::string& text, unsigned mo
     return false;
 }
 
+std::string launchCommand(const InstallLocations& at) {
+    std::error_code error;
+    if (!at.binLink.empty() && std::filesystem::read_symlink(at.binLink, error) == at.programFile())
+        return at.binLink;
+    return at.programFile();
+}
+
 bool writeMenuEntries(const InstallLocations& at) {
-    const bool program = writeTextFile(at.menuEntry(), programDesktopEntry(at.programFile()));
+    const bool program = writeTextFile(at.menuEntry(), programDesktopEntry(launchCommand(at)));
     const bool help = writeTextFile(at.helpMenuEntry(), helpDesktopEntry(at.helpFile()));
     return program && help;
 }
@@ -105,7 +112,13 @@ bool writeMenuEntries(const InstallLocations& at) {
 bool writeDesktopLauncher(const InstallLocations& at) {
     if (at.desktopFolder.empty()) return false;
     // Desktops start only launchers that are executable.
-    return writeTextFile(at.launcher(), programDesktopEntry(at.programFile()), 0755);
+    return writeTextFile(at.launcher(), programDesktopEntry(launchCommand(at)), 0755);
+}
+
+bool writePngIcons(const InstallLocations& at, const std::vector<std::pair<int, std::string>>& pngs) {
+    bool ok = true;
+    for (const auto& [size, png] : pngs) ok = !png.empty() && writeTextFile(at.pngIcon(size), png) && ok;
+    return ok;
 }
 
 bool writeDictationAssociation(const InstallLocations& at, const std::string& iconSvg) {

@@ -4,6 +4,8 @@
 // removal of stale launchers left by sibling programs.  All writes replace
 // their file atomically; a failure returns false and leaves the old file.
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace typix {
 
@@ -26,9 +28,16 @@ std::string dictationMimeXml();
 // Writes `text` to `path` (creating its folder) with `mode`, atomically.
 bool writeTextFile(const std::string& path, const std::string& text, unsigned mode = 0644);
 
-// Menu entries, and the launcher when there is a desktop folder.
+// The program file menu entries and launchers run: the ~/.local/bin link when
+// it points at the installed program, else the program itself.
+std::string launchCommand(const InstallLocations& at);
+
+// Menu entries, and the launcher when there is a desktop folder; both run
+// launchCommand(at).
 bool writeMenuEntries(const InstallLocations& at);
 bool writeDesktopLauncher(const InstallLocations& at);
+// The PNG icons, each (edge, image) to its hicolor size folder.
+bool writePngIcons(const InstallLocations& at, const std::vector<std::pair<int, std::string>>& pngs);
 // The MIME package, the program as the type's default in mimeapps.list, and
 // the icon (`iconSvg`, skipped when empty).
 bool writeDictationAssociation(const InstallLocations& at, const std::string& iconSvg);

@@ -18,6 +18,8 @@ inline constexpr const char* kPedalRuleName = "60-typix-pedals.rules";
 inline constexpr const char* kProgramFileName = "typix";
 inline constexpr const char* kHelpFileName = "typix-help.html";
 inline constexpr const char* kUninstallerFileName = "uninst";
+// The hicolor sizes of the PNG icons, the same the package installs.
+inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 struct InstallLocations {
     std::string installFolder;      // the default base folder, no trailing '/'
@@ -42,6 +44,10 @@ struct InstallLocations {
     std::string mimePackage() const { return mimeFolder + "/packages/" + kMimePackageName; }
     std::string scalableIcon() const {
         return iconsFolder + "/scalable/apps/" + std::string(kIconName) + ".svg";
+    }
+    std::string pngIcon(int size) const {
+        const std::string edge = std::to_string(size);
+        return iconsFolder + "/" + edge + "x" + edge + "/apps/" + std::string(kIconName) + ".png";
     }
 };
 

@@ -98,6 +98,7 @@ void finish(const InstallLocations& at, const InstallSource& source, InstallRepo
     copyUninstaller(at);
     report.uninstallRecordWritten = writeUninstallRecordIfNew(at.uninstallRecord, at.uninstallerFile());
     writeDictationAssociation(at, source.iconSvg);
+    writePngIcons(at, source.iconPngs);
     report.staleLaunchersRemoved = removeStaleLaunchers(at.desktopFolder);
     refreshDesktopCaches(at);
     report.pedalRule = placePedalRule(at.udevRulesFolder);

@@ -8,13 +8,17 @@
 // folders.ini (values already set are kept, only missing ones are written;
 // folders the installer makes are private to the user, 0700); copy of the program and the help document out of the setup
 // file with the checksum; then the finishing steps: link in ~/.local/bin, menu
-// entries, desktop launcher, the uninstaller copy, the uninstall record (only
-// when new), the .dct MIME type with the program as its default and its icon,
+// entries and desktop launcher (which run that link when it is the
+// installation's own, as a path with blanks defeats simple launchers), the uninstaller copy, the uninstall record (only
+// when new), the .dct MIME type with the program as its default, the icons
+// (SVG and PNGs),
 // stale sibling launchers removed, desktop caches refreshed, the pedal rule
 // where allowed, and the installed program started (not when TYPIX_NO_LAUNCH=1).
 // Cancelling stops before the copy or after any 4096-byte chunk; what was done
 // until then stays.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/InstallLocations.h"
 #include "app/InstallPedalRule.h"
@@ -61,6 +65,9 @@ struct InstallReport {
 struct InstallSource {
     std::string setupFile;  // the setup file's own image
     std::string iconSvg;    // the program's icon, installed for the menu and the MIME type
+    // The icon as PNG images by edge in pixels (kIconSizes), for desktops and
+    // tools that do not draw SVG icons.
+    std::vector<std::pair<int, std::string>> iconPngs;
 };
 
 // Writes "ProgramFiles" (the installation folder) to folders.ini, and

@@ -14,6 +14,8 @@ const std::vector<SettingKey>& settingKeys() {
         {"soundoutvolume", E::Level, 0, ""},
         {"slowspeed", E::Integer, 50, ""},
         {"fastspeed", E::Integer, 150, ""},
+        // Milliseconds heard again when playback starts from stopped.
+        {"backstep", E::Integer, 0, ""},
         {"pedaltype", E::Integer, 0, ""},
         {"hotkeys", E::Flag, 1, ""},
         {"emailcheck", E::Flag, 0, ""},
@@ -29,6 +31,10 @@ const std::vector<SettingKey>& settingKeys() {
         {"ftpstatusupload", E::Flag, 1, ""},
         {"fileloaddir", E::Text, 0, ""},
         {"dispatchattachdir", E::Text, 0, ""},
+        // The main window's size and place (the toolkit's record, base64) and
+        // the typing pad's font size in points, 0 for the window's own.
+        {"windowgeometry", E::Text, 0, ""},
+        {"padfontsize", E::Integer, 0, ""},
         {"number", E::Integer, 1, ""},
         {"docksoundin", E::Integer, 0, ""},
         {"docksoundinname", E::Text, 0, ""},

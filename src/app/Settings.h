@@ -68,6 +68,8 @@ public:
     void setSlowSpeed(int v) { writeInt("slowspeed", v); }
     int fastSpeed() const { return readInt("fastspeed"); }
     void setFastSpeed(int v) { writeInt("fastspeed", v); }
+    int backstep() const { return readInt("backstep"); }
+    void setBackstep(int v) { writeInt("backstep", v); }
     int pedalType() const { return readInt("pedaltype"); }
     void setPedalType(int v) { writeInt("pedaltype", v); }
     bool hotKeys() const { return readFlag("hotkeys"); }
@@ -98,6 +100,10 @@ public:
     void setFileLoadDir(const std::string& v) { writeText("fileloaddir", v); }
     std::string dispatchAttachDir() const { return readText("dispatchattachdir"); }
     void setDispatchAttachDir(const std::string& v) { writeText("dispatchattachdir", v); }
+    std::string windowGeometry() const { return readText("windowgeometry"); }
+    void setWindowGeometry(const std::string& v) { writeText("windowgeometry", v); }
+    int padFontSize() const { return readInt("padfontsize"); }
+    void setPadFontSize(int v) { writeInt("padfontsize", v); }
     int number() const { return readInt("number"); }
     void setNumber(int v) { writeInt("number", v); }
     int dockSoundIn() const { return readInt("docksoundin"); }

@@ -190,6 +190,7 @@ void removeDesktopIntegration(const InstallLocations& at) {
                                     at.uninstallRecord, at.mimePackage(), at.scalableIcon()}) {
         if (!file.empty()) std::filesystem::remove(file, error);
     }
+    for (int size : kIconSizes) std::filesystem::remove(at.pngIcon(size), error);
     ::rmdir(std::filesystem::path(at.uninstallRecord).parent_path().c_str());
     removeBinLink(at);
     refreshDesktopCaches(at);

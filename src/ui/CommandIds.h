@@ -31,6 +31,7 @@ inline constexpr int kCut = 410;
 inline constexpr int kCopy = 411;
 inline constexpr int kPaste = 412;
 inline constexpr int kCopyAll = 413;
+inline constexpr int kInsertTimeMark = 414;
 inline constexpr int kStatusLine = 800;
 inline constexpr int kProgress = 801;
 inline constexpr int kHelpContents = 901;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/Version.h"
 #include "ui/RemoteCommands.h"
 #include "ui/SingleInstance.h"
 
@@ -62,7 +63,7 @@ std::optional<int> runCommandLineOptions(int argc, char** argv) {
         return 0;
     }
     if (std::strcmp(first, "--version") == 0) {
-        std::printf("typix (Korvel Typix) %s\n", TYPIX_VERSION);
+        std::printf("typix (Korvel Typix) %s\n", kProgramVersion);
         return 0;
     }
     if (std::strcmp(first, "--command") == 0) {

@@ -1,11 +1,16 @@
 #include "ui/InstallDialog.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
 #include <QMessageBox>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <cstdio>
 
+#include "app/Version.h"
 #include "ui/LicenceDialog.h"
 
 static void initInstallResources() { Q_INIT_RESOURCE(InstallResources); }
@@ -14,11 +19,13 @@ namespace typix {
 
 namespace {
 // The banner under the progress bar: the product and version, then the maker.
-constexpr const char* kBanner = "TYPIX v 2.02\nBrennick";
+QString banner() {
+    return QStringLiteral("TYPIX v %1\nBrennick").arg(QString::fromLatin1(kProgramVersion));
+}
 }  // namespace
 
 InstallDialog::InstallDialog(InstallLocations at, InstallSource source)
-    : LProgressDialog(QString::fromLatin1(kInstallHeading), QString::fromLatin1(kBanner)),
+    : LProgressDialog(QString::fromLatin1(kInstallHeading), banner()),
       at_(std::move(at)),
       source_(std::move(source)) {}
 
@@ -26,6 +33,25 @@ QByteArray InstallDialog::iconSvg() {
     initInstallResources();
     QFile file(QStringLiteral(":/typix/install/com.korvel.Typix.svg"));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<std::pair<int, std::string>> InstallDialog::iconPngs() {
+    std::vector<std::pair<int, std::string>> pngs;
+    QSvgRenderer renderer(iconSvg());
+    if (!renderer.isValid()) return pngs;
+    for (int size : kIconSizes) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(0, 0, size, size));
+        painter.end();
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.save(&buffer, "PNG")) pngs.emplace_back(size, png.toStdString());
+    }
+    return pngs;
 }
 
 int InstallDialog::work() {

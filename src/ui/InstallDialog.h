@@ -18,6 +18,8 @@ public:
 
     // The program's icon (SVG) from the bundled resources.
     static QByteArray iconSvg();
+    // The same icon drawn as PNG images at every size of kIconSizes.
+    static std::vector<std::pair<int, std::string>> iconPngs();
 
 protected:
     int work() override;

@@ -28,6 +28,7 @@ int install(const InstallLocations& at) {
     InstallSource source;
     source.setupFile = "/proc/self/exe";
     source.iconSvg = InstallDialog::iconSvg().toStdString();
+    source.iconPngs = InstallDialog::iconPngs();
     InstallDialog dialog(at, source);
     dialog.run(nullptr);
     switch (dialog.report().outcome) {

@@ -174,7 +174,11 @@ void LDBEdit::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_) setFromMouse(event->position().toPoint().x());
 }
 
-void LDBEdit::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void LDBEdit::mouseReleaseEvent(QMouseEvent*) {
+    if (!dragging_) return;
+    dragging_ = false;
+    emit dragFinished();
+}
 
 void LDBEdit::onTextEdited(const QString& text) {
     // The level reading keeps every digit and minus sign, so "--dB" is off.

@@ -43,12 +43,16 @@ public:
     int barWidth() const;
     // The value the bar would take for a press at x (control coordinates).
     int valueAtX(int x) const;
+    // Whether the mouse button is held on the bar (changes keep coming).
+    bool isDragging() const { return dragging_; }
 
     QSize sizeHint() const override;
 
 signals:
     // A change made by the user: mouse or typing.
     void changed();
+    // The mouse button that set the value from the bar was released.
+    void dragFinished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

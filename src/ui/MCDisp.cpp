@@ -1,12 +1,15 @@
 #include "ui/MCDisp.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
 
 #include "ui/LDBEdit.h"
+#include "ui/PanelPlacement.h"
 
 namespace typix {
 
@@ -37,7 +40,7 @@ void MCDisp::createWindow() {
     w->setWindowTitle(QStringLiteral("Channels"));
     int height = rows_ * 20 + 20;
     w->setFixedSize(120, height);
-    w->move(100, 100);
+    placeBesideOwner(*w);
     for (int i = 0; i < rows_; ++i) {
         int y = i * (height - 4) / rows_ + 2;
         auto* check = new QPushButton(QString::number(i), w);
@@ -53,10 +56,29 @@ void MCDisp::createWindow() {
         level->setGeometry(28, y, 120 - 30, 16);
         level->setValue(entries_[i].level);
         level->showValue();
-        connect(level, &LDBEdit::changed, this, [this] { storeRows(); });
+        // A drag restarts playback once, when the button is released.
+        connect(level, &LDBEdit::changed, this, [this, level] {
+            if (level->isDragging())
+                storeEntries();
+            else
+                storeRows();
+        });
+        connect(level, &LDBEdit::dragFinished, this, [this] { storeRows(); });
     }
     window_ = w;
     w->show();
+}
+
+void MCDisp::placeBesideOwner(QWidget& panel) const {
+    QWidget* main = owner_ ? owner_->window() : nullptr;
+    QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen();
+    if (!main || !screen) {
+        panel.move(100, 100);
+        return;
+    }
+    // The panel's own frame is not known before it shows; allow the main one's.
+    const QSize frame = main->frameGeometry().size() - main->geometry().size();
+    panel.move(panelBeside(main->frameGeometry(), panel.size() + frame, screen->availableGeometry()));
 }
 
 QPushButton* MCDisp::rowCheck(int row) const {
@@ -67,11 +89,15 @@ LDBEdit* MCDisp::rowLevel(int row) const {
     return window_ ? window_->findChild<LDBEdit*>(QString::number(2 * row + 1)) : nullptr;
 }
 
-void MCDisp::storeRows() {
+void MCDisp::storeEntries() {
     for (int i = 0; i < rows_; ++i) {
         if (QPushButton* check = rowCheck(i)) entries_[i].enabled = check->isChecked();
         if (LDBEdit* level = rowLevel(i)) entries_[i].level = static_cast<int8_t>(level->value());
     }
+}
+
+void MCDisp::storeRows() {
+    storeEntries();
     emit changed();
 }
 

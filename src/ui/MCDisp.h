@@ -3,7 +3,9 @@
 // channel of a multi-channel dictation (at most 15): a push-like check box
 // (is the channel heard) and a decibel slider (its level, +12 to -36 dB).
 // Any change stores the rows into the channel entries and emits changed(), on
-// which the main window restarts playback with the new mix.
+// which the main window restarts playback with the new mix; a level dragged
+// with the mouse does so once, when the button is released.  The panel opens
+// beside the main window (PanelPlacement).
 //
 // channelGains() turns the entries into the left and right gain lists of the
 // channel mix: the channels are spread from left to right, each heard fully on
@@ -58,7 +60,9 @@ signals:
 
 private:
     void createWindow();
-    void storeRows();
+    void placeBesideOwner(QWidget& panel) const;
+    void storeEntries();  // quietly
+    void storeRows();     // and announce the change
 
     QWidget* owner_;
     QPointer<QWidget> window_;

@@ -35,7 +35,9 @@
 #include "ui/LDBEdit.h"
 #include "ui/LogoWin.h"
 #include "ui/MCDisp.h"
+#include "ui/PadFont.h"
 #include "ui/PressButton.h"
+#include "ui/TimeMarks.h"
 #include "ui/TypistControls.h"
 
 namespace typix {
@@ -116,7 +118,9 @@ void MainDialog::setUp() {
     connect(rewind_, &PressButton::pressReport, this, &MainDialog::onPressReport);
     connect(forward_, &PressButton::pressReport, this, &MainDialog::onPressReport);
     connect(channels_, &MCDisp::changed, this, [this] {
-        QMetaObject::invokeMethod(this, [this] { command(cmd::kPlay); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] {
+            if (isCommandEnabled(cmd::kPlay)) startPlayback(speed_, PlayStart::Restart);
+        }, Qt::QueuedConnection);
     });
     for (int id : {cmd::kDispatch, cmd::kDone, cmd::kDelete, cmd::kPlay, cmd::kStop,
                    cmd::kStart, cmd::kEnd, cmd::kDock}) {
@@ -125,6 +129,8 @@ void MainDialog::setUp() {
     }
     connect(list_, &QListWidget::currentRowChanged, this, [this] { loadSelected(); });
     new Autosave(pad_, [this] { saveTyping(); });
+    new TimeMarks(*this);
+    new PadFont(*this, settings_);
 
     rebuildList();
 
@@ -192,6 +198,7 @@ void MainDialog::command(int id) {
         case cmd::kCopy: pad_->copy(); break;
         case cmd::kPaste: pad_->paste(); break;
         case cmd::kCopyAll: copyAll(); break;
+        case cmd::kInsertTimeMark: TimeMarks::of(*this)->insertMark(); break;
         case cmd::kDock: openDock(); break;
         case cmd::kSettings:
             if (TypistControls* controls = TypistControls::of(*this)) controls->runSettings();

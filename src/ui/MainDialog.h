@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "sound/LSoundSource.h"
+#include "ui/Backstep.h"
 #include "ui/ChainParts.h"
 #include "ui/TransportPlayer.h"
 
@@ -32,6 +33,7 @@ class QProgressBar;
 class QPushButton;
 class QScrollBar;
 class QTextEdit;
+class QVBoxLayout;
 
 namespace typix {
 
@@ -190,6 +192,7 @@ private:
     void openDock();
     void dockNotified(int notice);
     void onPressReport(int state, int id);
+    void startPlayback(int percent, PlayStart how);
     bool startWithDeviceSettings();
     void applyStoredVolume();
     void showSpeed();
@@ -248,8 +251,10 @@ private:
     QLabel* positionText_ = nullptr;
     LDBEdit* volume_ = nullptr;
     QScrollBar* speedBar_ = nullptr;
+    QLabel* speedText_ = nullptr;
     QPushButton* dock_ = nullptr;
     QPointer<DockDialog> dockDialog_;
+    QVBoxLayout* stripSlot_ = nullptr;
     QGroupBox* typingGroup_ = nullptr;
     QPlainTextEdit* pad_ = nullptr;
     QLabel* statusLine_ = nullptr;

@@ -136,7 +136,16 @@ QGroupBox* MainDialog::buildVolumeGroup() {
     column->addWidget(new QLabel(QStringLiteral("Speed"), group));
     speedBar_ = named(new QScrollBar(Qt::Horizontal, group), cmd::kSpeedBar);
     speedBar_->setFixedHeight(fontMetrics().height() - 4);
-    column->addWidget(speedBar_);
+    // The speed in force as text beside the bar, wide enough for "200 %".
+    speedText_ = new QLabel(group);
+    speedText_->setObjectName(QStringLiteral("speedtext"));
+    speedText_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    speedText_->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("200 %")) + 2);
+    auto* speedRow = new QHBoxLayout;
+    speedRow->setSpacing(4);
+    speedRow->addWidget(speedBar_, 1);
+    speedRow->addWidget(speedText_);
+    column->addLayout(speedRow);
     return group;
 }
 
@@ -168,6 +177,9 @@ QWidget* MainDialog::buildStatusRow() {
     auto* inside = new QHBoxLayout(sunken);
     inside->setContentsMargins(4, 1, 4, 1);
     statusLine_ = named(new QLabel(sunken), cmd::kStatusLine);
+    // A long notice is cut at the window's edge; it never widens the window
+    // or squeezes the panels above.
+    statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     inside->addWidget(statusLine_);
     row->addWidget(sunken, 1);
     progress_ = named(new QProgressBar(rowWidget), cmd::kProgress);
@@ -190,10 +202,17 @@ void MainDialog::buildLayout() {
     middle->addWidget(buildVolumeGroup());
     middle->addWidget(buildDockGroup());
     top->addLayout(middle, 1, 1, 1, 3);
-    top->addWidget(buildTypingGroup(), 2, 0, 1, 4);
-    top->addWidget(buildStatusRow(), 3, 0, 1, 4);
-    top->setColumnStretch(0, 3);
-    top->setColumnStretch(1, 2);
+    // Full-width strips (a view of the whole dictation) go into this slot,
+    // under the transport and above the typing pad; it is empty by default.
+    stripSlot_ = new QVBoxLayout;
+    stripSlot_->setContentsMargins(0, 0, 0, 0);
+    top->addLayout(stripSlot_, 2, 0, 1, 5);
+    top->addWidget(buildTypingGroup(), 3, 0, 1, 5);
+    top->addWidget(buildStatusRow(), 4, 0, 1, 5);
+    // A larger window gives its room to the typing pad; the panels above keep
+    // their size, with the spare width in the empty column 4.
+    top->setRowStretch(3, 1);
+    top->setColumnStretch(4, 1);
     addToolTips();
     connectContextMenus();
 }

@@ -36,6 +36,7 @@ bool MainDialog::isCommandEnabled(int id) const {
         case cmd::kDispatch: case cmd::kDone: case cmd::kDelete: case cmd::kPlay: case cmd::kPlaySlow:
         case cmd::kPlayFast: case cmd::kStop: case cmd::kStart: case cmd::kEnd:
         case cmd::kCut: case cmd::kCopy: case cmd::kPaste: case cmd::kCopyAll:
+        case cmd::kInsertTimeMark:
             return hasDictation();
         default:
             return true;

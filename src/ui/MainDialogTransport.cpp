@@ -70,6 +70,10 @@ int32_t chainDuration(const LSoundSource& chain) {
 }  // namespace
 
 void MainDialog::playAtSpeed(int percent) {
+    startPlayback(percent, player_->isPlaying() ? PlayStart::Restart : PlayStart::Resume);
+}
+
+void MainDialog::startPlayback(int percent, PlayStart how) {
     player_->stop();
     speed_ = clampSpeed(percent);
     showSpeed();
@@ -87,7 +91,9 @@ void MainDialog::playAtSpeed(int percent) {
                           .arg(QString::fromUtf8(file.data(), qsizetype(file.size()))));
         return;
     }
-    if (position_ < chainDuration(chain) - kOneSecond) seekChain(chain, position_, lastChain_);
+    // Within the last second playback starts over from the beginning.
+    if (position_ < chainDuration(chain) - kOneSecond)
+        seekChain(chain, playStartPosition(position_, settings_.backstep(), how), lastChain_);
     if (speed_ != 100) {
         lastChain_.speedStage = true;
         lastChain_.startRatio = speed_ * 0.01;
@@ -186,7 +192,7 @@ void MainDialog::forwardScanStart() {
 void MainDialog::scanEnd() {
     player_->stop();
     if (wasPlaying_) {
-        playAtSpeed(speed_);
+        startPlayback(speed_, PlayStart::Restart);
         wasPlaying_ = false;
     }
 }
@@ -209,7 +215,10 @@ void MainDialog::showPosition() {
     positionText_->setText(QString::fromStdString(formatTime(position_)));
 }
 
-void MainDialog::showSpeed() { speedBar_->setValue(speed_ / 10 - 1); }
+void MainDialog::showSpeed() {
+    speedBar_->setValue(speed_ / 10 - 1);
+    speedText_->setText(QStringLiteral("%1 %").arg(speed_));
+}
 
 void MainDialog::speedBarAction(int action) {
     int s = speed_;

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "app/Settings.h"
+#include "app/Version.h"
 #include "transfer/BGLoad.h"
 #include "transfer/IncomingLock.h"
 #include "transfer/Status.h"
@@ -16,6 +17,7 @@
 #include "ui/MainDialog.h"
 #include "ui/TransportPlayer.h"
 #include "ui/UiResources.h"
+#include "ui/WindowGeometry.h"
 
 namespace typix {
 
@@ -29,8 +31,8 @@ MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player
     setWindowTitle(QStringLiteral("Korvel Typix"));
     setWindowIcon(QIcon(QStringLiteral(":/typix/icons/audio-input-microphone.svg")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     dialog_ = new MainDialog(settings_, std::move(player), this, defaultChainParts(),
                              MainDialog::boxPrompts(), workers);
     setCentralWidget(dialog_);
@@ -42,8 +44,7 @@ MainFrame::MainFrame(Settings& settings, std::unique_ptr<TransportPlayer> player
         if (id == cmd::kAbout) showAbout();
     });
     updateCommandStates();
-    // Sized to its client, and not resizable.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    WindowGeometry::attach(*this, settings_);
 }
 
 MainFrame::~MainFrame() = default;
@@ -105,6 +106,8 @@ void MainFrame::buildMenu() {
     addCommand(typing, QStringLiteral("&Copy\tCtrl+C"), cmd::kCopy);
     addCommand(typing, QStringLiteral("&Paste\tCtrl+V"), cmd::kPaste);
     addCommand(typing, QStringLiteral("Copy &All\tCtrl+A"), cmd::kCopyAll);
+    typing->addSeparator();
+    addCommand(typing, QStringLiteral("Insert &Time Mark\tCtrl+T"), cmd::kInsertTimeMark);
     QMenu* settingsMenu = menuBar()->addMenu(QStringLiteral("&Settings"));
     addCommand(settingsMenu, QStringLiteral("Hardware Settings..."), cmd::kSettings);
     // The Help menu sits at the right end where the style puts it there.
@@ -121,9 +124,10 @@ void MainFrame::updateCommandStates() {
 
 void MainFrame::showAbout() {
     QMessageBox::about(this, QStringLiteral("About Korvel Typix"),
-                       QStringLiteral("<b>Korvel Typix</b> 1.0<br>A transcription player for "
+                       QStringLiteral("<b>Korvel Typix</b> %1<br>A transcription player for "
                                       "typists: a queue of dictations, playback at any speed, "
-                                      "foot pedals and a typing pad in one window."));
+                                      "foot pedals and a typing pad in one window.")
+                           .arg(QString::fromLatin1(kProgramVersion)));
     update();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The program's main window: title "Korvel Typix", the menu, and the
-// transcription window MainDialog as its client.  Not resizable and without a
-// maximize button; it sizes itself to its client.  Closing it runs
-// MainDialog's clean-up.  Interface thread only.
+// transcription window MainDialog as its client.  It opens at its client's
+// natural size, grows (the typing pad takes the room) but never shrinks below
+// it, and comes back at the size and place it had (WindowGeometry).  Closing
+// it runs MainDialog's clean-up.  Interface thread only.
 #include <QMainWindow>
 
 

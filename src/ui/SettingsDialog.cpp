@@ -26,6 +26,7 @@
 #include "ui/MainDialog.h"
 #include "ui/PedalControl.h"
 #include "ui/RemoteCommands.h"
+#include "ui/TypingSettings.h"
 
 namespace typix {
 
@@ -144,6 +145,8 @@ void SettingsDialog::buildLayout() {
     left->addWidget(buildPlayback());
     left->addWidget(buildSpeeds());
     left->addWidget(buildPedal());
+    typing_ = new TypingSettings(settings_, this);
+    left->addWidget(typing_);
     left->addStretch();
     auto* right = new QVBoxLayout;
     right->addWidget(buildIncoming());
@@ -401,6 +404,7 @@ void SettingsDialog::accept() {
     settings_.setSmtpUser(text259(static_cast<QLineEdit*>(control(kSmtpUser))));
     settings_.setSmtpPassword(text259(static_cast<QLineEdit*>(control(kSmtpPassword))));
     settings_.setSmtpFrom(text259(static_cast<QLineEdit*>(control(kSmtpFrom))));
+    typing_->save();
     QDialog::accept();
 }
 

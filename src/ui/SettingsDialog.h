@@ -30,6 +30,7 @@ namespace typix {
 class BGLoad;
 class LDBEdit;
 class Settings;
+class TypingSettings;
 
 class SettingsDialog : public QDialog {
     Q_OBJECT
@@ -116,6 +117,7 @@ private:
     QCheckBox* ftp_ = nullptr;
     QComboBox* interval_ = nullptr;
     QLabel* ftpNote_ = nullptr;
+    TypingSettings* typing_ = nullptr;
     bool checking_ = false;
     std::shared_ptr<std::atomic<bool>> stopCheck_;
     std::thread checker_;

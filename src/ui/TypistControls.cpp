@@ -6,6 +6,7 @@
 #include "ui/KeyboardFilter.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainDialog.h"
+#include "ui/PadFont.h"
 #include "ui/SettingsDialog.h"
 
 namespace typix {
@@ -54,6 +55,7 @@ void TypistControls::runSettings() {
     dialog_.volumeControl()->setValue(settings_.soundOutVolume());
     dialog_.volumeControl()->showValue();
     dialog_.volumeChanged();  // applied at once to a playing dictation
+    if (PadFont* font = PadFont::of(dialog_)) font->apply();
 }
 
 }  // namespace typix

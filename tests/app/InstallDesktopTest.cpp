@@ -5,9 +5,11 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/AppTestFolder.h"
 #include "app/InstallDesktopEntries.h"
@@ -87,7 +89,8 @@ TEST(InstallDesktop, EntriesAndMetainfoPassTheValidators) {
                                     tmp.file("com.korvel.Typix.Help.desktop")}) {
         EXPECT_EQ(validate("desktop-file-validate", "", file), "") << file;
     }
-    EXPECT_EQ(validate("appstreamcli", "validate --no-net", kData + "com.korvel.Typix.metainfo.xml"),
+    EXPECT_EQ(validate("appstreamcli", "validate --no-net",
+                       std::string(TYPIX_BINARY_DIR) + "/data/com.korvel.Typix.metainfo.xml"),
               "");
 }
 
@@ -157,6 +160,58 @@ TEST(InstallDesktop, AssociationMakesTheProgramTheDefaultAndKeepsOtherDefaults) 
               "editor.desktop");
     EXPECT_EQ(readBytes(at.mimePackage()), dictationMimeXml());
     EXPECT_EQ(readBytes(at.scalableIcon()), "<svg/>");
+}
+
+// Menu entries run the ~/.local/bin link only while it is this installation's.
+TEST(InstallDesktop, EntriesRunTheBinLinkOnlyWhenItIsTheInstallationsOwn) {
+    TestFolder tmp;
+    InstallLocations at;
+    at.installFolder = tmp.subfolder("Korvel Typix");
+    at.installFolder.pop_back();
+    at.binLink = tmp.subfolder("bin") + "typix";
+    at.applicationsFolder = tmp.folder() + "applications";
+    writeBytes(at.programFile(), "program");
+    const struct {
+        const char* linkTarget;  // nullptr: no link; "": a plain file of someone else's
+        bool runsLink;
+    } cases[] = {{nullptr, false}, {"", false}, {"/usr/bin/other", false}, {"own", true}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(at.binLink);
+        if (c.linkTarget && !*c.linkTarget) writeBytes(at.binLink, "#!/bin/sh\n");
+        else if (c.linkTarget)
+            std::filesystem::create_symlink(std::string(c.linkTarget) == "own" ? at.programFile()
+                                                                              : c.linkTarget,
+                                            at.binLink);
+        const std::string expected = c.runsLink ? at.binLink : at.programFile();
+        EXPECT_EQ(launchCommand(at), expected) << (c.linkTarget ? c.linkTarget : "no link");
+        ASSERT_TRUE(writeMenuEntries(at));
+        EXPECT_NE(readBytes(at.menuEntry()).find("Exec=" + quoteExecArgument(expected) + " %f\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(InstallDesktop, PngIconsGoToTheirHicolorSizeFolders) {
+    TestFolder tmp;
+    InstallLocations at;
+    at.iconsFolder = tmp.folder() + "icons/hicolor";
+    ASSERT_TRUE(writePngIcons(at, {{16, "png16"}, {256, "png256"}}));
+    EXPECT_EQ(readBytes(tmp.file("icons/hicolor/16x16/apps/com.korvel.Typix.png")), "png16");
+    EXPECT_EQ(readBytes(tmp.file("icons/hicolor/256x256/apps/com.korvel.Typix.png")), "png256");
+    EXPECT_FALSE(writePngIcons(at, {{32, ""}}));  // an image that could not be drawn
+    EXPECT_FALSE(exists(at.pngIcon(32)));
+}
+
+// The installer writes the sizes the package ships, and no others.
+TEST(InstallDesktop, IconSizesAreThoseThePackageShips) {
+    std::vector<int> shipped;
+    for (const auto& entry : std::filesystem::directory_iterator(kData + "icons")) {
+        if (!entry.is_directory()) continue;
+        const std::string name = entry.path().filename().string();
+        shipped.push_back(std::stoi(name.substr(0, name.find('x'))));
+        EXPECT_TRUE(exists(entry.path().string() + "/com.korvel.Typix.png")) << name;
+    }
+    std::sort(shipped.begin(), shipped.end());
+    EXPECT_EQ(shipped, std::vector<int>(std::begin(kIconSizes), std::end(kIconSizes)));
 }
 
 }  // namespace

@@ -178,7 +178,8 @@ TEST(InstallRemoval, DesktopIntegrationGoesButTheAssociationAndConfigStay) {
     const InstallLocations at = locationsUnder(tmp);
     for (const std::string& file : {at.menuEntry(), at.helpMenuEntry(), at.launcher(),
                                     at.uninstallRecord, at.mimePackage(), at.mimeappsList,
-                                    at.foldersIni, at.scalableIcon()})
+                                    at.foldersIni, at.scalableIcon(), at.pngIcon(16),
+                                    at.pngIcon(256)})
         writeBytes(file, "x");
     std::filesystem::create_symlink(at.programFile(), at.binLink);
     writeBytes(at.desktopFolder + "/Other.desktop", "y");
@@ -186,7 +187,7 @@ TEST(InstallRemoval, DesktopIntegrationGoesButTheAssociationAndConfigStay) {
     removeDesktopIntegration(at);
     for (const std::string& gone : {at.menuEntry(), at.helpMenuEntry(), at.launcher(),
                                     at.uninstallRecord, at.mimePackage(), at.binLink,
-                                    at.scalableIcon()})
+                                    at.scalableIcon(), at.pngIcon(16), at.pngIcon(256)})
         EXPECT_FALSE(exists(gone) || std::filesystem::is_symlink(gone)) << gone;
     EXPECT_TRUE(exists(at.mimeappsList));
     EXPECT_TRUE(exists(at.foldersIni));

@@ -13,6 +13,7 @@
 #include "app/AppTestFolder.h"
 #include "app/InstallSetupFile.h"
 #include "app/UninstallSession.h"
+#include "app/Version.h"
 #include "ui/InstallDialog.h"
 #include "ui/LicenceDialog.h"
 #include "ui/UiTestSupport.h"
@@ -74,7 +75,7 @@ protected:
         at_.udevRulesFolder = tmp_.folder() + "rules.d";
         ASSERT_TRUE(prepareInstallFolder(at_));
     }
-    InstallSource source() const { return {tmp_.file("setup"), "<svg/>"}; }
+    InstallSource source() const { return {tmp_.file("setup"), "<svg/>", {}}; }
 
     uitest::AppGuard guard_;
     ScopedEnv noLaunch_{"TYPIX_NO_LAUNCH", "1"};
@@ -89,7 +90,7 @@ TEST_F(InstallDialogTest, ShowsHeadingStepBannerAndProgressWhileCopying) {
     EXPECT_EQ(dialog.chunks, 6);  // 20000 bytes in 5 chunks, 3000 in 1
     EXPECT_EQ(dialog.heading, "Installing Korvel Typix");
     EXPECT_EQ(dialog.step, "typix-help.html");
-    EXPECT_EQ(dialog.banner, "TYPIX v 2.02\nBrennick");
+    EXPECT_EQ(dialog.banner, QStringLiteral("TYPIX v %1\nBrennick").arg(QLatin1String(kProgramVersion)));
     EXPECT_EQ(dialog.barValue, 100);
     EXPECT_EQ(readBytes(at_.programFile()), std::string(20000, 'p'));
     EXPECT_TRUE(dialog.report().uninstallRecordWritten);

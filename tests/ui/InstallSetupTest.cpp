@@ -4,14 +4,22 @@
 // TYPIX_ASSUME_YES=1 and the installed program is not started.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QProcess>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/AppTestFolder.h"
+#include "app/InstallLocations.h"
 #include "app/InstallSetupFile.h"
 #include "app/InstallSystemTools.h"
 #include "support/IniFile.h"
@@ -96,6 +104,7 @@ protected:
               data("icons/hicolor/scalable/apps/com.korvel.Typix.svg"),
               tmp_.file("rules.d/60-typix-pedals.rules")})
             EXPECT_FALSE(exists(gone)) << gone;
+        for (int size : kIconSizes) EXPECT_FALSE(exists(pngIcon(size))) << size;
         EXPECT_FALSE(fs::is_symlink(home_ + ".local/bin/typix"));
         EXPECT_EQ(iniRead(config("mimeapps.list"), "Default Applications",
                           "application/x-korvel-dictation").value_or(""),
@@ -112,6 +121,10 @@ protected:
         return iniRead(config("korvel-typix/folders.ini"), "Folders", name).value_or("<missing>");
     }
     std::string installFolder() const { return install_.substr(0, install_.size() - 1); }
+    std::string pngIcon(int size) const {
+        const std::string edge = std::to_string(size);
+        return data("icons/hicolor/" + edge + "x" + edge + "/apps/com.korvel.Typix.png");
+    }
 
     TestFolder tmp_;
     std::string home_, install_, setup_, stderr_;
@@ -139,7 +152,8 @@ TEST_F(InstallSetupTest, InstallsProgramHelpFoldersAndDesktopIntegration) {
 
     const std::string menu = readBytes(data("applications/com.korvel.Typix.desktop"));
     EXPECT_NE(menu.find("Name=Korvel Typix\n"), std::string::npos);
-    EXPECT_NE(menu.find("Exec=\"" + install_ + "typix\" %f\n"), std::string::npos) << menu;
+    // The installation folder's name has a blank; the entry runs the link instead.
+    EXPECT_NE(menu.find("Exec=" + home_ + ".local/bin/typix %f\n"), std::string::npos) << menu;
     EXPECT_NE(menu.find("MimeType=application/x-korvel-dictation;"), std::string::npos);
     const std::string help = readBytes(data("applications/com.korvel.Typix.Help.desktop"));
     EXPECT_NE(help.find("Name=Korvel Typix Help\n"), std::string::npos);
@@ -159,6 +173,11 @@ TEST_F(InstallSetupTest, InstallsProgramHelpFoldersAndDesktopIntegration) {
               "com.korvel.Typix.desktop;");
     EXPECT_NE(readBytes(data("icons/hicolor/scalable/apps/com.korvel.Typix.svg")).find("<svg"),
               std::string::npos);
+    for (int size : kIconSizes) {
+        const QImage png(QString::fromStdString(pngIcon(size)), "PNG");
+        EXPECT_EQ(png.size(), QSize(size, size)) << size;
+        EXPECT_TRUE(png.hasAlphaChannel()) << size;
+    }
     if (!findOnPath("update-mime-database").empty()) {
         EXPECT_TRUE(exists(data("mime/application/x-korvel-dictation.xml")));
     }
@@ -267,6 +286,64 @@ TEST_F(InstallSetupTest, DeletingTheDictationsTooTakesOnlyTheProgramsOwnFiles) {
     // The user's files stay, and so do the folders holding them.
     EXPECT_EQ(readBytes(install_ + "My notes.odt"), "mine");
     EXPECT_EQ(readBytes(install_ + "Current Files/read me.txt"), "mine too");
+}
+
+// A plain window manager: no desktop environment named, so xdg-open finds
+// the type with the user's MIME database and runs the menu entry's Exec line
+// itself, which must survive its word splitting.
+TEST_F(InstallSetupTest, XdgOpenOfAPackageImportsItWithoutADesktopEnvironment) {
+    if (findOnPath("xdg-open").empty() || findOnPath("mimetype").empty() ||
+        findOnPath("update-mime-database").empty())
+        GTEST_SKIP() << "xdg-utils, libfile-mimeinfo-perl or shared-mime-info missing";
+    ASSERT_EQ(run(setup_), 0) << stderr_;
+    const std::string package = tmp_.file("letter from Anne.dct");
+    const std::string make = "/usr/bin/python3 '" + std::string(TYPIX_SOURCE_DIR) +
+                             "/tests/data/make_package.py' '" + package +
+                             "' --tone 8000:1:0.2 --sender 12 --number 345";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+
+    std::vector<std::string> variables = {
+        "HOME=" + tmp_.folder() + "home",
+        "XDG_DATA_HOME=" + home_ + ".local/share",
+        "XDG_CONFIG_HOME=" + home_ + ".config",
+        "XDG_RUNTIME_DIR=" + tmp_.folder() + "tmp",
+        "TMPDIR=" + tmp_.folder() + "tmp",
+        "PATH=/usr/local/bin:/usr/bin:/bin",
+        // xdg-open only looks for an application where there is a display.
+        "DISPLAY=:typix-test",
+        "QT_QPA_PLATFORM=offscreen",
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=" + tmp_.folder() + "tmp/no-bus",
+    };
+    std::vector<char*> envp;
+    for (std::string& v : variables) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setpgid(0, 0);  // the opener and the program it starts, ended together below
+        const char* argv[] = {"xdg-open", package.c_str(), nullptr};
+        ::execve("/usr/bin/xdg-open", const_cast<char**>(argv), envp.data());
+        ::_exit(127);
+    }
+    ::setpgid(child, child);
+    const std::string imported = install_ + "Current Files/dct00012-00345.wav";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    bool opener = true;
+    while (!exists(imported) && std::chrono::steady_clock::now() < deadline) {
+        if (opener && ::waitpid(child, &status, WNOHANG) == child) opener = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(exists(imported)) << "xdg-open " << (opener ? "still runs" : "ended");
+    ::kill(-child, SIGTERM);
+    for (int i = 0; i < 100 && opener; ++i) {
+        if (::waitpid(child, &status, WNOHANG) == child) opener = false;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (opener) {
+        ::kill(-child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
 }
 
 }  // namespace

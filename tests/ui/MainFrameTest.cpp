@@ -1,4 +1,4 @@
-// The frame: title, fixed size, menu commands and their enable rules, and the
+// The frame: title, size, menu commands and their enable rules, and the
 // import of a named file.
 #include <QAction>
 #include <QMenuBar>
@@ -35,8 +35,10 @@ TEST_F(MainFrameTest, TitledAndSizedToItsClient) {
     MainFrame& f = frame();
     f.show();
     EXPECT_EQ(f.windowTitle().toStdString(), "Korvel Typix");
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "not resizable";
+    EXPECT_TRUE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(f.size(), f.sizeHint()) << "opens at its client's size";
+    EXPECT_EQ(f.minimumSize(), f.sizeHint()) << "and never gets smaller";
+    EXPECT_GT(f.maximumSize().width(), f.sizeHint().width()) << "but grows";
     QStringList menus;
     for (QAction* a : f.menuBar()->actions())
         if (a->menu()) menus << a->text();
