@@ -114,6 +114,8 @@ public:
     void playAtSpeed(int percent);
     // Turns clear voice on or off; a play in progress restarts with it.
     void toggleClearVoice();
+    // Shows the clear-voice setting in the Volume group's check box.
+    void showClearVoice();
     void stop();
     void goToStart();
     void goToEnd();

@@ -2,6 +2,7 @@
 // transport, volume and dock in the middle, the typing pad below and the
 // status line at the bottom.  Sizes follow the font, so the window looks the
 // same at any scale.
+#include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "app/Settings.h"
 #include "ui/CommandIds.h"
 #include "ui/FilesListBox.h"
 #include "ui/KeyHints.h"
@@ -152,6 +154,16 @@ QGroupBox* MainDialog::buildVolumeGroup() {
     speedRow->addWidget(speedBar_, 1);
     speedRow->addWidget(speedText_);
     column->addLayout(speedRow);
+    // Clear voice beside the volume, where the typist sets how the voice
+    // sounds; a click goes through the same command as the Transport menu
+    // item, so a play in progress restarts once.
+    auto* clearVoice = named(new QCheckBox(QStringLiteral("Clear Voice"), group), cmd::kClearVoice);
+    clearVoice->setChecked(settings_.clearVoice());
+    connect(clearVoice, &QCheckBox::clicked, this, [this](bool on) {
+        if (on != settings_.clearVoice()) command(cmd::kClearVoice);
+        showClearVoice();  // a refused command leaves the box as the setting is
+    });
+    column->addWidget(clearVoice);
     return group;
 }
 
@@ -238,6 +250,7 @@ void MainDialog::addToolTips() {
         {end_, "Go to End (Ctrl+End)"},
         {volume_, "Playback volume level control"},
         {speedBar_, "Playback speed control"},
+        {control(cmd::kClearVoice), "Less rumble, even loudness (Transport menu: Clear Voice)"},
         {dock_, "Transfer recording from Portable Dictaphone (Ctrl+L)"},
         {pad_, "Type here (right click for menu)"},
         {progress_, "Current load progress"},

@@ -2,6 +2,7 @@
 // dictation's audio file (file, channel mix for two or more channels, speed
 // change when not 100 %), and the player reports back on this thread.
 #include <QAbstractSlider>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,6 +12,7 @@
 #include "app/Settings.h"
 #include "sound/TimeUnits.h"
 #include "ui/ButtonImages.h"
+#include "ui/CommandIds.h"
 #include "ui/LDBDisplay.h"
 #include "ui/LDBEdit.h"
 #include "ui/MCDisp.h"
@@ -55,7 +57,12 @@ LSoundSource MainDialog::buildChain() {
 
 void MainDialog::toggleClearVoice() {
     settings_.setClearVoice(!settings_.clearVoice());
+    showClearVoice();
     if (player_->isPlaying() && !forwardScan_ && !rewindScan_) playAtSpeed(speed_);
+}
+
+void MainDialog::showClearVoice() {
+    if (auto* box = qobject_cast<QCheckBox*>(control(cmd::kClearVoice))) box->setChecked(settings_.clearVoice());
 }
 
 bool MainDialog::startWithDeviceSettings() {

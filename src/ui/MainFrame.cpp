@@ -1,6 +1,7 @@
 #include "ui/MainFrame.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLayout>
@@ -103,6 +104,9 @@ QMenu* MainFrame::addTransportMenu() {
     clearVoice->setChecked(settings_.clearVoice());
     connect(m, &QMenu::aboutToShow, clearVoice,
             [this, clearVoice] { clearVoice->setChecked(settings_.clearVoice()); });
+    // The Volume group's check box shows the same setting: the item follows it.
+    if (auto* box = qobject_cast<QCheckBox*>(dialog_->control(cmd::kClearVoice)))
+        connect(box, &QCheckBox::toggled, clearVoice, &QAction::setChecked);
     return m;
 }
 

@@ -55,6 +55,7 @@ void TypistControls::runSettings() {
     dialog_.volumeControl()->setValue(settings_.soundOutVolume());
     dialog_.volumeControl()->showValue();
     dialog_.volumeChanged();  // applied at once to a playing dictation
+    dialog_.showClearVoice();
     if (PadFont* font = PadFont::of(dialog_)) font->apply();
 }
 

@@ -1,12 +1,15 @@
 // Clear voice in the window: where the stage sits in the chain, that the
 // chain is untouched while it is off, and the three places that turn it on
-// (the setting, the Transport menu, the settings dialog).
+// (the setting, the Transport menu, the Volume group's check box, the
+// settings dialog).
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QListWidget>
 
 #include "MainWindowFixture.h"
 #include "ui/CommandIds.h"
+#include "ui/LDBEdit.h"
 #include "ui/MainFrame.h"
 #include "ui/SettingsDialog.h"
 
@@ -82,6 +85,54 @@ TEST_F(ClearVoiceTest, TransportMenuItemTogglesItAndRestartsPlaybackOnce) {
     EXPECT_EQ(playerStarts, 2);
     EXPECT_TRUE(frame.dialog()->isPlaying());
     EXPECT_FALSE(frame.dialog()->lastChain().clearVoice);
+}
+
+TEST_F(ClearVoiceTest, VolumeGroupBoxAndMenuItemStayInStepAndRestartPlaybackOnce) {
+    settings.setClearVoice(true);
+    addDictation("a", 1, 8.0);
+    MainFrame frame(settings, std::make_unique<CountingPlayer>(makeDevicePlayer(), playerStarts));
+    MainDialog& d = *frame.dialog();
+    QAction* item = frame.action(cmd::kClearVoice);
+    auto* box = qobject_cast<QCheckBox*>(d.control(cmd::kClearVoice));
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(box, nullptr);
+    auto* group = qobject_cast<QGroupBox*>(box->parentWidget());
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title().trimmed(), "Volume");
+    EXPECT_EQ(group, d.volumeControl()->parentWidget()) << "beside the volume control";
+    EXPECT_NE(box->focusPolicy() & Qt::TabFocus, 0) << "reachable with Tab";
+    EXPECT_TRUE(box->isChecked()) << "it opens showing the stored setting";
+
+    // Stopped: each place changes the setting and the other follows, no play.
+    struct Step { const char* by; bool after; };
+    const Step steps[] = {{"box", false}, {"menu", true}, {"box", false}, {"box", true}, {"menu", false}};
+    for (const Step& step : steps) {
+        if (std::string(step.by) == "box") box->click();
+        else item->trigger();
+        EXPECT_EQ(settings.clearVoice(), step.after) << step.by;
+        EXPECT_EQ(box->isChecked(), step.after) << step.by;
+        EXPECT_EQ(item->isChecked(), step.after) << step.by;
+        EXPECT_EQ(settings.readText("clearvoice"), step.after ? "true" : "false") << step.by;
+    }
+    EXPECT_EQ(playerStarts, 0);
+
+    // Playing: a click restarts once with the stage, and the menu agrees.
+    d.command(cmd::kPlay);
+    ASSERT_TRUE(waitFor([&] { return d.isPlaying(); }));
+    EXPECT_FALSE(d.lastChain().clearVoice);
+    box->click();
+    EXPECT_TRUE(settings.clearVoice());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(playerStarts, 2);
+    EXPECT_TRUE(d.isPlaying());
+    EXPECT_TRUE(d.lastChain().clearVoice);
+    // Space on the focused box works as a click.
+    box->setFocus();
+    key(box, Qt::Key_Space);
+    EXPECT_FALSE(settings.clearVoice());
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(playerStarts, 3);
+    EXPECT_FALSE(d.lastChain().clearVoice);
 }
 
 TEST_F(ClearVoiceTest, SettingsDialogShowsAndWritesTheSetting) {
