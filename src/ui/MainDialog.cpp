@@ -45,15 +45,20 @@ namespace {
 // Short notices shown in the status line, one every five seconds.  The empty
 // one tells how to scan with the keys in force (KeyHints).
 const char* const kNotices[] = {
-    "Korvel Typix - transcription made comfortable",
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Korvel Typix - transcription made comfortable"),
     nullptr,
-    "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops",
-    "Your typing is saved whenever you move to another dictation",
-    "Dispatch (Ctrl+D) sends your typing back to the author",
-    "Done files can be recovered for about ten days (Ctrl+O)",
-    "Drag the speed bar to slow down fast talkers",
-    "New dictation arrives by itself from FTP, the network and e-mail",
-    "Press F1 for help on keys, pedals and settings",
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Your typing is saved whenever you move to another dictation"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Dispatch (Ctrl+D) sends your typing back to the author"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Done files can be recovered for about ten days (Ctrl+O)"),
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Drag the speed bar to slow down fast talkers"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "New dictation arrives by itself from FTP, the network and e-mail"),
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Press F1 for help on keys, pedals and settings"),
 };
 constexpr int kNoticeCount = int(sizeof(kNotices) / sizeof(kNotices[0]));
 
@@ -161,7 +166,7 @@ void MainDialog::nextStatusNotice() {
     // arrival would wait for the next big one; look for arrivals here as well.
     progressAndRefresh();
     const char* notice = kNotices[noticeIndex_];
-    statusLine_->setText(notice ? QString::fromLatin1(notice) : scanNotice(keyModeOf(*this)));
+    statusLine_->setText(notice ? tr(notice) : scanNotice(keyModeOf(*this)));
     noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
     noticeTimer_.start(5000);
 }

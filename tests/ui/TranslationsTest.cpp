@@ -93,6 +93,7 @@ TEST(Translations, TheInterfaceHasNoTextMissingFromTheGermanFile) {
     QProcess process;
     process.start(lupdate, {QStringLiteral("-silent"), QStringLiteral("-no-obsolete"),
                             QStringLiteral("-locations"), QStringLiteral("none"),
+                            QStringLiteral("-I"), QStringLiteral(TYPIX_SOURCE_DIR "/src"),
                             QStringLiteral(TYPIX_SOURCE_DIR "/src/ui"), QStringLiteral("-ts"), copy});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
