@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <filesystem>
 #include <memory>
 
 #include "MainWindowFixture.h"
@@ -126,6 +127,27 @@ TEST_F(GermanWindowTest, EnglishNeedsNoTranslatorAndRemovingRestoresEnglish) {
     removeTranslations(QCoreApplication::instance());
     frame = std::make_unique<MainFrame>(settings, makeDevicePlayer());
     EXPECT_EQ(frame->menuBar()->actions().first()->text(), QStringLiteral("&File"));
+}
+
+// Run by the next test in a process of its own, whose locale comes from LANG.
+TEST_F(GermanWindowTest, DISABLED_SystemLocaleChild) {
+    ASSERT_TRUE(installTranslations(QCoreApplication::instance()));
+    frame = std::make_unique<MainFrame>(settings, makeDevicePlayer());
+    EXPECT_EQ(frame->menuBar()->actions().first()->text(), QStringLiteral("&Datei"));
+}
+
+TEST(Translations, LangDeDeShowsTheGermanWindow) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"}) env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QString::fromStdString(std::filesystem::read_symlink("/proc/self/exe").string()),
+                {QStringLiteral("--gtest_also_run_disabled_tests"),
+                 QStringLiteral("--gtest_filter=GermanWindowTest.DISABLED_SystemLocaleChild")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
 }
 
 }  // namespace
