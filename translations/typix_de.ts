@@ -567,7 +567,7 @@ Vielleicht ist keine Soundkarte eingebaut oder ein anderes Programm verwendet si
         </message>
         <message>
             <source>Cu&amp;t	Ctrl+X</source>
-            <translation>&amp;Ausschneiden	Strg+X</translation>
+            <translation>Aus&amp;schneiden	Strg+X</translation>
         </message>
         <message>
             <source>&amp;Copy	Ctrl+C</source>
@@ -678,7 +678,7 @@ Vielleicht ist keine Soundkarte eingebaut oder ein anderes Programm verwendet si
         </message>
         <message>
             <source>Cu&amp;t	Ctrl+X</source>
-            <translation>&amp;Ausschneiden	Strg+X</translation>
+            <translation>Aus&amp;schneiden	Strg+X</translation>
         </message>
         <message>
             <source>&amp;Copy	Ctrl+C</source>

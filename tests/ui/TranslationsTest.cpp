@@ -119,6 +119,17 @@ TEST_F(GermanWindowTest, MenusAndButtonsAreGerman) {
         if (a->menu()) menus << a->text();
     EXPECT_EQ(menus.join(QLatin1Char('|')).toStdString(), "&Datei|&Wiedergabe|&Schreiben|&Einstellungen|&Hilfe");
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Korvel Typix"));
+    // Within a menu, no two German entries share an accelerator letter.
+    for (QAction* title : frame->menuBar()->actions()) {
+        if (!title->menu()) continue;
+        QStringList letters;
+        for (QAction* a : title->menu()->actions()) {
+            const QString text = a->text().section(QLatin1Char('\t'), 0, 0);
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (at >= 0 && at + 1 < text.size()) letters << text.at(at + 1).toLower();
+        }
+        EXPECT_EQ(letters.removeDuplicates(), 0) << title->text().toStdString();
+    }
 }
 
 TEST_F(GermanWindowTest, EnglishNeedsNoTranslatorAndRemovingRestoresEnglish) {
