@@ -371,7 +371,7 @@ Von den Entwicklern von Korvel Typix</translation>
         <name>typix::MainDialog</name>
         <message>
             <source>&amp;Load Dictation File	F3</source>
-            <translation>Diktat &amp;laden	F3</translation>
+            <translation>Diktat la&amp;den	F3</translation>
         </message>
         <message>
             <source>&amp;Dispatch (Reply with Typing)	Ctrl+D</source>
@@ -602,7 +602,7 @@ Vielleicht ist keine Soundkarte eingebaut oder ein anderes Programm verwendet si
         </message>
         <message>
             <source>&amp;Load Dictation File	F3</source>
-            <translation>Diktat &amp;laden	F3</translation>
+            <translation>Diktat la&amp;den	F3</translation>
         </message>
         <message>
             <source>&amp;Dispatch (Reply with Typing)	Ctrl+D</source>
