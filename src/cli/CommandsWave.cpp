@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cli/CliCommand.h"
 #include "dsp/LSRCConvChannels.h"
 #include "dsp/LSRCConvertRate.h"
 #include "dsp/LSRCSpeed.h"
+#include "formats/LSNKPCMFile.h"
 #include "formats/LSRCACMWave.h"
 #include "formats/OpenWaveFile.h"
 #include "sound/LSPMultiMix.h"
@@ -199,11 +203,12 @@ LSoundSource buildChain(LSoundSource src, const RenderOptions& o) {
 }
 
 // Pulls blocks from `src` into `sink`: `frames` frames when given, otherwise
-// until the position reaches the length, the last block cut at the end.
-int64_t pump(LSoundSource& src, LSoundSink& sink, const RenderOptions& o) {
+// until the position reaches the length, the last block cut at the end.  Stops
+// at the first failed write: the rest could not be stored either.
+int64_t pump(LSoundSource& src, LSNKPCMFileBase& sink, const RenderOptions& o) {
     std::vector<int32_t> buffer(static_cast<size_t>(o.block) * src->channels());
     int64_t written = 0;
-    for (;;) {
+    while (!sink.failed()) {
         int32_t n = o.block;
         if (o.frames) {
             n = static_cast<int32_t>(std::min<int64_t>(n, *o.frames - written));
@@ -211,16 +216,40 @@ int64_t pump(LSoundSource& src, LSoundSink& sink, const RenderOptions& o) {
             const int64_t left = int64_t{src->getLength()} - src->getPosition();
             n = static_cast<int32_t>(std::min<int64_t>(n, left));
         }
-        if (n <= 0) return written;
+        if (n <= 0) break;
         src.read(buffer.data(), n);
-        sink->write(buffer.data(), n);
+        sink.write(buffer.data(), n);
         written += n;
     }
+    return written;
 }
 
+// True when both paths name one existing file: writing it would destroy the
+// input before it is read.
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// An output that could not be written whole is removed, so that no shorter
+// file passes for the render; a device or other special file stays.
+bool removeIncomplete(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0;
+}
+
+// The output is not flushed to disk: it is made again from the input, which
+// stays, and a durable write would make the render wait for the disk (a copy
+// of a file does not wait either).  Every write is still checked, so a full
+// disk ends the render with status 1.
 int runRender(int argc, char** argv) {
     RenderOptions o;
     if (!parseRender(argc, argv, o)) return 2;
+    if (sameFile(o.in, o.out)) {
+        std::fprintf(stderr, "typixctl render: %s is the input file; name another output\n", o.out.c_str());
+        return 2;
+    }
     WaveInfo info;
     LSoundSource src = openWaveFile(o.in, info);
     if (!src.usable()) {
@@ -235,12 +264,20 @@ int runRender(int argc, char** argv) {
     }
     if (o.seek) src->setPosition(*o.seek);
     LSoundSink sink = createPCMWaveFile(o.out, src->sampleRate(), src->channels(), o.bits, 0,
-                                         HeaderSync::AtClose);
-    if (!sink.usable()) {
+                                         HeaderSync::Never);
+    auto* file = dynamic_cast<LSNKPCMFileBase*>(sink.get());
+    if (!sink.usable() || !file) {
         std::fprintf(stderr, "typixctl render: %s: cannot create: %s\n", o.out.c_str(), std::strerror(errno));
         return 1;
     }
-    const int64_t written = pump(src, sink, o);
+    const int64_t written = pump(src, *file, o);
+    if (!file->finish()) {
+        const bool removed = removeIncomplete(o.out);
+        std::fprintf(stderr, "typixctl render: %s: writing failed: %s; %s\n", o.out.c_str(),
+                     std::strerror(file->failureErrno()),
+                     removed ? "the incomplete output was removed" : "the output is incomplete");
+        return 1;
+    }
     std::printf("frames=%lld\nrate=%d\nchannels=%d\n", static_cast<long long>(written),
                 src->sampleRate(), src->channels());
     return 0;

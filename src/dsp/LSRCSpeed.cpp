@@ -6,6 +6,7 @@
 #include <new>
 
 #include "dsp/SplitProduct.h"
+#include "dsp/TargetClones.h"
 #include "sound/TimeUnits.h"
 
 namespace typix {
@@ -114,7 +115,9 @@ void LSRCSpeed::refill() {
 
 // The new block fades in from gain 0 while the old tail fades out; the gain
 // advances once per interleaved sample, so the channels of one frame receive
-// successive steps.  Integer gains in Q24 keep the loop exact and portable.
+// successive steps.  Integer gains in Q24 keep the loop exact and portable;
+// the 32-bit products vectorise well only with AVX2, hence the two builds.
+TYPIX_TARGET_CLONES
 void LSRCSpeed::crossFade() {
     const int32_t m = static_cast<int32_t>(tail_.size());
     if (m == 0) return;

@@ -11,11 +11,16 @@
 // file, and flushing every four seconds of audio would make it wait on the disk
 // for most of its run: such sinks ask for HeaderSync::AtClose, which still
 // rewrites the header every four seconds (readers in other processes see the
-// page cache) but makes the file durable only once, when it is finished.
+// page cache) but makes the file durable only once, when it is finished.  An
+// output that can be made again from files that stay on disk (a render) asks
+// for HeaderSync::Never and leaves the write-back to the system, as a file
+// copy does.
 //
 // A sink whose file cannot be created is in the error state: its writes only
-// count frames.  Operating-system write errors are not reported.  Used by one
-// thread at a time.
+// count frames.  A write the system refuses (a full disk, a file size limit)
+// marks the sink failed: later writes only count frames, and failed(),
+// finish() and failureErrno() tell the caller, who must not report success.
+// Used by one thread at a time.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,6 +35,7 @@ namespace typix {
 enum class HeaderSync {
     Periodic,  // every header rewrite is flushed to disk (live recording)
     AtClose,   // only the final header is flushed (bulk conversion)
+    Never,     // nothing is flushed; the system writes the file back (derived output)
 };
 
 class LSNKPCMFileBase : public LSoundSinkBase {
@@ -44,33 +50,49 @@ public:
     int bytesPerSample() const { return bytesPerSample_; }
     void setHeaderSync(HeaderSync sync) { sync_ = sync; }
 
+    // True once a write, a header or a flush of this file has failed.
+    bool failed() const { return failed_; }
+    // The system's error number of the first failure (0 when none).
+    int failureErrno() const { return failureErrno_; }
+    // Writes the final header, flushes it as the sync mode says and closes
+    // the file; true when everything written reached the file.  The
+    // destructor does the same for a sink that was not finished.  A sink in
+    // the error state gives false.
+    bool finish();
+
 protected:
     using Convert = void (*)(const int32_t* in, uint8_t* out, size_t count);
 
     // Opens or creates `path` (keeping an existing file), keeps
     // max(framesToKeep, 0) frames of it and writes the header.
     LSNKPCMFileBase(const std::string& path, int32_t sampleRate, int channels, int32_t peakLevel,
-                    int bytesPerSample, int32_t framesToKeep);
+                    int bytesPerSample, int32_t framesToKeep, HeaderSync sync);
     int32_t writeWith(const int32_t* buffer, int32_t frames, Convert convert);
 
 private:
     int64_t frameBytes() const { return int64_t{channels()} * bytesPerSample_; }
     // At the current offset; resets the countdown.  Flushes when `sync` is set.
-    void writeHeader(bool sync = true);
+    void writeHeader(bool sync);
     void rewriteHeaderAndResize();  // header at 0, file cut after framesWritten()
+    // Records the first failure (errno at the time of the call).
+    void noteFailure();
+    void put(const void* bytes, size_t count);
 
     int bytesPerSample_;
     LWriteFile file_;
     int64_t headerCountdown_ = 0;
     HeaderSync sync_ = HeaderSync::Periodic;
+    bool failed_ = false;
+    int failureErrno_ = 0;
     std::vector<uint8_t> buffer_;
 };
 
 template <class T>
 class LSNKPCMFile : public LSNKPCMFileBase {
 public:
-    LSNKPCMFile(const std::string& path, int32_t sampleRate, int channels, int32_t framesToKeep = 0)
-        : LSNKPCMFileBase(path, sampleRate, channels, T::kPeakLevel, T::kBytes, framesToKeep) {}
+    LSNKPCMFile(const std::string& path, int32_t sampleRate, int channels, int32_t framesToKeep = 0,
+                HeaderSync sync = HeaderSync::Periodic)
+        : LSNKPCMFileBase(path, sampleRate, channels, T::kPeakLevel, T::kBytes, framesToKeep, sync) {}
 
     int32_t write(const int32_t* buffer, int32_t frames) override {
         return writeWith(buffer, frames,

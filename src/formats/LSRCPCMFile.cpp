@@ -23,6 +23,7 @@ LSRCPCMFileBase::LSRCPCMFileBase(LReadFile file, int32_t sampleRate, int channel
     sizeFieldOffset_ = dataStart_ - 4;
     length_ = framesFor(dataBytes);
     buffer_.resize(static_cast<size_t>(frameBytes()) * kBufferFrames);
+    window_.resize(static_cast<size_t>(this->channels()) * kBufferFrames);
     if (file_.isOpen()) ::posix_fadvise(file_.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
@@ -30,17 +31,17 @@ int32_t LSRCPCMFileBase::framesFor(uint32_t dataBytes) const {
     return saturate32(static_cast<int64_t>(dataBytes / static_cast<uint64_t>(frameBytes())));
 }
 
+// The window is dropped with every new reading of the length: a writer may
+// have cut the file and written it again since the window was filled.
 void LSRCPCMFileBase::refreshLength() {
     if (isError() || !file_.isOpen()) return;
-    const int64_t offset = file_.tell();
+    windowFrames_ = 0;
     uint8_t field[4];
-    file_.seek(sizeFieldOffset_, SEEK_SET);
-    if (file_.read(field, 4) == 4) {
+    if (file_.readAt(field, 4, sizeFieldOffset_) == 4) {
         const uint32_t bytes = uint32_t{field[0]} | (uint32_t{field[1]} << 8) |
                                (uint32_t{field[2]} << 16) | (uint32_t{field[3]} << 24);
         length_ = framesFor(bytes);
     }
-    file_.seek(offset, SEEK_SET);
 }
 
 void LSRCPCMFileBase::readWith(int32_t* buffer, int32_t frames, Convert convert) {
@@ -52,50 +53,69 @@ void LSRCPCMFileBase::readWith(int32_t* buffer, int32_t frames, Convert convert)
     const size_t total = static_cast<size_t>(frames) * static_cast<size_t>(c);
     size_t done = 0;
     if (!isError() && end > 0) {
+        int64_t from = start;
         int64_t wanted = frames;
         if (start < 0) {
             done = static_cast<size_t>(-start) * static_cast<size_t>(c);
             std::memset(buffer, 0, done * sizeof(int32_t));
+            from = 0;
             wanted = end;
         }
         if (length_ < position_) refreshLength();
         if (length_ < position_) wanted = std::max<int64_t>(0, wanted - (position_ - length_));
-        done += static_cast<size_t>(readFromFile(buffer + done, wanted, convert)) *
+        done += static_cast<size_t>(readFromFile(buffer + done, from, wanted, convert)) *
                 static_cast<size_t>(c);
     }
     std::memset(buffer + done, 0, (total - done) * sizeof(int32_t));
 }
 
-// Reads up to `frames` whole frames at the current file offset and converts
-// them; returns the frames delivered.  A partial frame at the end of what the
-// file holds is not delivered and the offset steps back over it, so the
-// channels stay in step if the file grows later.
-int64_t LSRCPCMFileBase::readFromFile(int32_t* out, int64_t frames, Convert convert) {
-    const int64_t fb = frameBytes();
+// Copies up to `frames` whole frames from frame `from` on out of the window;
+// returns the frames delivered.  A request that the window does not hold
+// whole loads the window again from the request's first frame; when that
+// frame was already held (the request ran over the window's end), the new
+// window also keeps a quarter window before it, because a speed stage steps
+// back by up to a block after each read.  It stops early only where the file
+// holds less than its header says.
+int64_t LSRCPCMFileBase::readFromFile(int32_t* out, int64_t from, int64_t frames, Convert convert) {
+    constexpr int64_t kKeepBehind = kBufferFrames / 4;
+    const size_t c = static_cast<size_t>(channels());
     int64_t delivered = 0;
     while (delivered < frames) {
-        const int64_t piece = std::min<int64_t>(frames - delivered, kBufferFrames);
-        const ssize_t got = file_.read(buffer_.data(), static_cast<size_t>(piece * fb));
-        if (got <= 0) break;
-        const int64_t whole = got / fb;
-        if (got % fb != 0) file_.seek(-(got % fb), SEEK_CUR);
-        convert(buffer_.data(), out + delivered * channels(),
-                static_cast<size_t>(whole * channels()));
-        delivered += whole;
-        if (whole < piece) break;
+        const int64_t at = from + delivered;
+        const int64_t windowEnd = windowStart_ + windowFrames_;
+        const bool held = at >= windowStart_ && at < windowEnd;
+        if (!held || (from + frames > windowEnd && frames - delivered <= kBufferFrames - kKeepBehind)) {
+            const int64_t start = held ? std::max(windowStart_, at - kKeepBehind) : at;
+            if (!fillWindow(start, convert) || at >= windowStart_ + windowFrames_) break;
+        }
+        const int64_t take = std::min(frames - delivered, windowStart_ + windowFrames_ - at);
+        std::memcpy(out + static_cast<size_t>(delivered) * c,
+                    window_.data() + static_cast<size_t>(at - windowStart_) * c,
+                    static_cast<size_t>(take) * c * sizeof(int32_t));
+        delivered += take;
     }
     return delivered;
+}
+
+// A partial frame at the end of what the file holds is left out, so the
+// channels stay in step if the file grows later.
+bool LSRCPCMFileBase::fillWindow(int64_t from, Convert convert) {
+    windowFrames_ = 0;
+    const int64_t frames = std::min<int64_t>(kBufferFrames, int64_t{length_} - from);
+    if (frames <= 0) return false;
+    const int64_t fb = frameBytes();
+    const ssize_t got = file_.readAt(buffer_.data(), static_cast<size_t>(frames * fb), dataStart_ + from * fb);
+    if (got <= 0) return false;
+    windowStart_ = from;
+    windowFrames_ = got / fb;
+    convert(buffer_.data(), window_.data(), static_cast<size_t>(windowFrames_ * channels()));
+    return windowFrames_ > 0;
 }
 
 void LSRCPCMFileBase::setPosition(int32_t frame) {
     if (isError()) return;
     position_ = frame;
-    int64_t target = 0;
-    if (frame > 0) {
-        if (frame > length_) refreshLength();
-        target = std::min(frame, length_);
-    }
-    file_.seek(dataStart_ + target * frameBytes(), SEEK_SET);
+    if (frame > length_) refreshLength();
 }
 
 int32_t LSRCPCMFileBase::getLength() {

@@ -48,12 +48,11 @@ LSoundSink createPCMWaveFile(const std::string& path, int32_t sampleRate, int ch
     if (bitsPerSample < 1) return {};
     LSNKPCMFileBase* sink;
     if (bitsPerSample <= 8)
-        sink = new LSNKPCMFile<LSFU8>(path, sampleRate, channels, framesToKeep);
+        sink = new LSNKPCMFile<LSFU8>(path, sampleRate, channels, framesToKeep, sync);
     else if (bitsPerSample <= 16)
-        sink = new LSNKPCMFile<LSF16>(path, sampleRate, channels, framesToKeep);
+        sink = new LSNKPCMFile<LSF16>(path, sampleRate, channels, framesToKeep, sync);
     else
-        sink = new LSNKPCMFile<LSF32>(path, sampleRate, channels, framesToKeep);
-    sink->setHeaderSync(sync);
+        sink = new LSNKPCMFile<LSF32>(path, sampleRate, channels, framesToKeep, sync);
     return LSoundSink(sink);
 }
 

@@ -93,8 +93,14 @@ int purgeDoneFiles(const std::string& doneFolder, uint64_t nowFileTime) {
     return deleted;
 }
 
+std::mutex& currentFilesTurn() {
+    static std::mutex turn;
+    return turn;
+}
+
 bool finishDictation(const std::string& currentFolder, const std::string& doneFolder,
                      const std::string& base, const std::string& status) {
+    const std::lock_guard<std::mutex> turn(currentFilesTurn());
     if (!fileExists(audioPath(currentFolder, base))) return false;
     DictationRecord(currentFolder, base).setStatus(status);
     purgeDoneFiles(doneFolder);
@@ -117,6 +123,7 @@ bool finishDictation(const std::string& currentFolder, const std::string& doneFo
 }
 
 bool deleteDictation(const std::string& currentFolder, const std::string& base) {
+    const std::lock_guard<std::mutex> turn(currentFilesTurn());
     const bool hadAudio = fileExists(audioPath(currentFolder, base));
     for (const char* extension : {kAudioExtension, kRecordExtension, kTypingExtension})
         ::unlink((currentFolder + base + extension).c_str());

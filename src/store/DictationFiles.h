@@ -2,8 +2,10 @@
 // The file operations that move a dictation through its life: finish (Done or
 // Dispatched), delete, recover, and the purge of Done Files.  Folder paths end
 // with '/'.  Failures of single files report nothing beyond the result: a file
-// that can't be moved stays where it was.  Main thread only.
+// that can't be moved stays where it was.  Main thread only, apart from
+// currentFilesTurn().
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace typix {
@@ -24,6 +26,13 @@ bool isOldEnoughToPurge(uint64_t nowFileTime, uint64_t fileFileTime);
 // modification time, which the move into Done Files sets to that moment.
 // Returns the number of files deleted.
 int purgeDoneFiles(const std::string& doneFolder, uint64_t nowFileTime = currentFileTime());
+
+// Taken (process-wide, by any thread) while a dictation's files leave Current
+// Files and while the queue's status writer rewrites one record there, so that
+// a record is never written back beside audio that has just gone: the writer
+// checks that the audio is still there under the same turn.  finishDictation
+// and deleteDictation take it themselves.
+std::mutex& currentFilesTurn();
 
 // Done or Dispatched: writes `status` into the record in Current Files, purges
 // Done Files, then moves record, audio and typing (in that order) into Done

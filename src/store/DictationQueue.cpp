@@ -1,9 +1,13 @@
 #include "store/DictationQueue.h"
 
 #include <algorithm>
+#include <mutex>
 
+#include "store/DictationFiles.h"
 #include "store/DictationNames.h"
 #include "store/DictationRecord.h"
+#include "store/QueueRecordCache.h"
+#include "support/IniFile.h"
 #include "support/LFile.h"
 
 namespace typix {
@@ -14,6 +18,18 @@ bool endsWithAudioExtension(const std::string& name) {
     const std::string extension = kAudioExtension;
     return name.size() > extension.size() &&
            name.compare(name.size() - extension.size(), extension.size(), extension) == 0;
+}
+
+// Writes one place, unless the dictation's audio has gone meanwhile.
+void writePlace(const std::string& folder, const QueueEntry& entry, const std::string& status,
+                QueueRecordCache* cache) {
+    {
+        const std::lock_guard<std::mutex> turn(currentFilesTurn());
+        if (!fileExists(audioPath(folder, entry.base))) return;
+        iniWrite(recordPath(folder, entry.base), kRecordSection, "status", status,
+                 kPrivateFileMode, IniDurability::Derived);
+    }
+    if (cache) cache->refresh(folder, entry);
 }
 
 }  // namespace
@@ -33,7 +49,9 @@ void insertInQueueOrder(std::vector<QueueEntry>& queue, QueueEntry entry) {
     queue.insert(place, std::move(entry));
 }
 
-std::vector<QueueEntry> listQueue(const std::string& currentFolder) {
+std::vector<QueueEntry> listQueue(const std::string& currentFolder, QueueRecordCache* cache) {
+    QueueRecordCache ownCache;
+    QueueRecordCache& readings = cache ? *cache : ownCache;
     std::vector<QueueEntry> queue;
     for (FolderIterator it(currentFolder + "*" + kAudioExtension); it.valid(); it.next()) {
         // Only names ending in exactly ".wav" are dictations: every other
@@ -42,21 +60,30 @@ std::vector<QueueEntry> listQueue(const std::string& currentFolder) {
         if (it.isDirectory() || !endsWithAudioExtension(it.name())) continue;
         QueueEntry entry;
         entry.base = it.name().substr(0, it.name().size() - std::string(kAudioExtension).size());
-        const DictationRecord record(currentFolder, entry.base);
-        entry.text = entry.base + ": " + record.name();
-        entry.key = queueSortKey(record.date(), record.priority());
-        insertInQueueOrder(queue, std::move(entry));
+        readings.read(currentFolder, entry);
+        queue.push_back(std::move(entry));
     }
+    readings.forgetUnread();
+    // The same order as inserting each after every entry with a key not
+    // greater than its own, without moving thousands of entries per insert.
+    std::stable_sort(queue.begin(), queue.end(),
+                     [](const QueueEntry& a, const QueueEntry& b) { return a.key < b.key; });
     return queue;
 }
 
-void writeQueueStatuses(const std::string& currentFolder, const std::vector<QueueEntry>& queue) {
+bool writeQueueStatuses(const std::string& currentFolder, const std::vector<QueueEntry>& queue,
+                        StoredStatuses stored, const std::function<bool()>& abandon,
+                        QueueRecordCache* cache) {
     const int count = static_cast<int>(queue.size());
     for (int place = 0; place < count; ++place) {
-        const std::string& base = queue[place].base;
-        if (base.empty()) continue;
-        DictationRecord(currentFolder, base).setStatus(listStatus(place + 1, count));
+        if (abandon && abandon()) return false;
+        const QueueEntry& entry = queue[static_cast<size_t>(place)];
+        if (entry.base.empty()) continue;
+        const std::string status = listStatus(place + 1, count);
+        if (stored == StoredStatuses::Current && entry.storedStatus == status) continue;
+        writePlace(currentFolder, entry, status, cache);
     }
+    return true;
 }
 
 std::vector<QueueEntry> rebuildQueue(const std::string& currentFolder) {

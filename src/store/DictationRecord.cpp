@@ -42,7 +42,10 @@ DictationRecord::DictationRecord(const std::string& folder, const std::string& b
     : file_(recordPath(folder, base), kPrivateFileMode) {}
 
 std::string DictationRecord::decoded(const std::string& key, const std::string& def) const {
-    const std::string value = file_.readText(kRecordSection, key, def);
+    return recordTextAsUtf8(file_.readText(kRecordSection, key, def));
+}
+
+std::string recordTextAsUtf8(const std::string& value) {
     if (isValidUtf8(value)) return value;
     const std::string_view whole = withoutCutSequence(value);
     if (whole.size() < value.size() && isValidUtf8(whole)) return std::string(whole);

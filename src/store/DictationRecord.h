@@ -26,6 +26,10 @@ inline constexpr const char* kStatusDefaultDone = "Done";
 // "List %d of %d": the 1-based place in the queue and the queue's length.
 std::string listStatus(int place, int count);
 
+// A text value of a record as UTF-8: a value that is not valid UTF-8 (an
+// 8-bit sender writes Windows-1252) is read as Windows-1252.
+std::string recordTextAsUtf8(const std::string& raw);
+
 // The package's priority byte: up to 0x21 "Low", 0x22..0x4B "Normal", above "High".
 const char* priorityFromByte(unsigned char value);
 

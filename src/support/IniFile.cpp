@@ -195,9 +195,11 @@ std::string writeTarget(const std::string& path) {
     return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
-// Writes `content` to a temporary file beside `path`, makes it durable and
-// renames it over `path`.  The old file stays untouched on any failure.
-bool replaceFile(const std::string& path, const std::string& content, unsigned newMode) {
+// Writes `content` to a temporary file beside `path`, makes it durable (unless
+// it is derived data) and renames it over `path`.  The old file stays
+// untouched on any failure.
+bool replaceFile(const std::string& path, const std::string& content, unsigned newMode,
+                 IniDurability durability = IniDurability::Durable) {
     const std::string target = writeTarget(path);
     struct stat info {};
     const unsigned mode = ::stat(target.c_str(), &info) == 0 ? (info.st_mode & 07777) : newMode;
@@ -215,7 +217,7 @@ bool replaceFile(const std::string& path, const std::string& content, unsigned n
         ok = put > 0;
         if (ok) done += static_cast<size_t>(put);
     }
-    ok = ok && ::fsync(fd) == 0;
+    if (durability == IniDurability::Durable) ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
@@ -293,13 +295,8 @@ void addKey(IniText& text, const Place& place, std::string_view section, std::st
     text.lines.push_back(std::move(entry));
 }
 
-}  // namespace
-
-std::optional<std::string> iniRead(const std::string& path, const std::string& section,
-                                   const std::string& key) {
-    std::string content;
-    if (readWhole(path, content) != ReadResult::Ok) return std::nullopt;
-    const std::vector<std::string_view> lines = lineViews(content);
+std::optional<std::string> valueIn(const std::vector<std::string_view>& lines,
+                                   std::string_view section, std::string_view key) {
     const Place place = locate(lines, trim(section), trim(key));
     if (place.keyLine < 0) return std::nullopt;
     std::string value(unquoted(valueOf(lines[static_cast<size_t>(place.keyLine)])));
@@ -307,8 +304,30 @@ std::optional<std::string> iniRead(const std::string& path, const std::string& s
     return value;
 }
 
+}  // namespace
+
+std::optional<std::string> iniRead(const std::string& path, const std::string& section,
+                                   const std::string& key) {
+    std::string content;
+    if (readWhole(path, content) != ReadResult::Ok) return std::nullopt;
+    return valueIn(lineViews(content), section, key);
+}
+
+std::vector<std::optional<std::string>> iniReadKeys(const std::string& path,
+                                                    const std::string& section,
+                                                    std::span<const std::string_view> keys) {
+    std::vector<std::optional<std::string>> values(keys.size());
+    std::string content;
+    if (readWhole(path, content) != ReadResult::Ok) return values;
+    const std::vector<std::string_view> lines = lineViews(content);
+    for (size_t i = 0; i < keys.size(); ++i) values[i] = valueIn(lines, section, keys[i]);
+    return values;
+}
+
+std::string iniValueAsWritten(const std::string& value) { return quotedForWrite(oneLine(value)); }
+
 bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
-              const std::string& value, unsigned fileMode) {
+              const std::string& value, unsigned fileMode, IniDurability durability) {
     if (!validName(section, "]\r\n") || !validName(key, "=\r\n")) return false;
     const std::string_view cleanKey = trim(key);
     if (cleanKey[0] == '[' || cleanKey[0] == ';' || cleanKey[0] == '#') return false;
@@ -316,7 +335,7 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
     IniText text;
     if (!loadForChange(path, text)) return false;
     const Place place = locate(text.views(), trim(section), cleanKey);
-    const std::string clean = quotedForWrite(oneLine(value));
+    const std::string clean = iniValueAsWritten(value);
     if (place.keyLine >= 0) {
         // Only the value changes; the key's spelling and spacing stay.
         Line& line = text.lines[static_cast<size_t>(place.keyLine)];
@@ -328,7 +347,7 @@ bool iniWrite(const std::string& path, const std::string& section, const std::st
     } else {
         addKey(text, place, trim(section), std::string(cleanKey) + "=" + clean);
     }
-    return replaceFile(path, text.join(), fileMode);
+    return replaceFile(path, text.join(), fileMode, durability);
 }
 
 bool iniRemove(const std::string& path, const std::string& section, const std::string& key) {

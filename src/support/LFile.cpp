@@ -19,9 +19,13 @@ LFile& LFile::operator=(LFile&& other) noexcept {
     return *this;
 }
 
-void LFile::close() {
-    if (fd_ >= 0) ::close(fd_);
+bool LFile::close() {
+    if (fd_ < 0) return true;
+    // The descriptor is released even when close reports an error, so it is
+    // never closed again (it may already belong to another file).
+    const bool closed = ::close(fd_) == 0 || errno == EINTR;
     fd_ = -1;
+    return closed;
 }
 
 bool LFile::openWith(const std::string& path, int flags, unsigned mode) {
@@ -38,6 +42,20 @@ ssize_t LFile::read(void* buffer, size_t bytes) {
     size_t done = 0;
     while (done < bytes) {
         const ssize_t got = ::read(fd_, at + done, bytes - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+ssize_t LFile::readAt(void* buffer, size_t bytes, int64_t offset) {
+    if (fd_ < 0 || offset < 0) return -1;
+    auto* at = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < bytes) {
+        const ssize_t got = ::pread(fd_, at + done, bytes - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return -1;
         if (got == 0) break;

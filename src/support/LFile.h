@@ -23,11 +23,15 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
-    void close();
+    // False when the system reports an error on closing (a delayed write
+    // error on some file systems); the descriptor is gone either way.
+    bool close();
 
     // Plain system calls on the descriptor; -1 on failure (retried on EINTR).
     ssize_t read(void* buffer, size_t bytes);   // reads until `bytes` or end of file
     ssize_t write(const void* buffer, size_t bytes);  // writes all or fails
+    // Reads at `offset` without moving the file offset, until `bytes` or end of file.
+    ssize_t readAt(void* buffer, size_t bytes, int64_t offset);
     int64_t seek(int64_t offset, int whence);  // SEEK_SET / SEEK_CUR / SEEK_END
     int64_t tell();
     int64_t size();

@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "store/DictationFiles.h"
 #include "store/DictationNames.h"
+#include "store/TypingFile.h"
+#include "support/IniFile.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/AudioSteps.h"
@@ -32,22 +35,12 @@ ImportResult result(ImportStatus status, const std::string& base, std::string re
     return ImportResult{status, base, std::move(reason)};
 }
 
-std::string oneLine(const std::string& value) {
-    std::string out;
-    for (size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
-        out += (c == '\r' || c == '\n') ? ' ' : c;
-    }
-    return out;
-}
-
 // A new record is written whole, in one atomic replace: a package then costs
 // one file sync for its record rather than one for each of its keys.
 bool writeNewRecord(const std::string& path, const PackageHeader& header) {
     std::string text = "[file]\n";
     const auto add = [&text](const char* key, const std::string& value) {
-        text += std::string(key) + "=" + oneLine(value) + "\n";
+        text += std::string(key) + "=" + iniValueAsWritten(value) + "\n";
     };
     add("senderid", std::to_string(header.senderId));
     add("number", std::to_string(header.number));
@@ -81,18 +74,6 @@ bool writeRecord(const std::string& path, const PackageHeader& header) {
     }
     ok = ok && record.writeText(kRecordSection, "priority", priorityName(header.priority));
     return ok;
-}
-
-bool writeTyping(const std::string& path, const std::string& text) {
-    std::string temp = path + ".part";
-    LWriteFile file;
-    bool ok = file.create(temp, kPrivateFileMode) && ::fchmod(file.fd(), kPrivateFileMode) == 0 &&
-              file.write(text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-              file.flush();
-    file.close();
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-    std::remove(temp.c_str());
-    return false;
 }
 
 // Copies segment bytes out of the package in 4096-byte chunks.  A segment
@@ -171,6 +152,7 @@ AudioOutcome decodeAudio(LReadFile& package, const PackageHeader& header,
 ImportResult withdraw(const DictationPaths& paths, ImportHost& host) {
     host.withFileInUse([&paths](const std::string& fileInUse) {
         if (paths.wav == fileInUse) return;
+        const std::lock_guard<std::mutex> turn(currentFilesTurn());
         std::remove(paths.wav.c_str());
         std::remove(paths.dat.c_str());
         std::remove(paths.txt.c_str());

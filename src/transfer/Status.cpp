@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "app/Settings.h"
+#include "support/IniFile.h"
 #include "support/LDatFile.h"
 #include "support/LFile.h"
 #include "transfer/DropFiles.h"
@@ -53,11 +55,12 @@ Status::~Status() { finish(); }
 void Status::appendFolder(const std::string& folder, const char* defaultStatus) {
     for (FolderIterator it(folder + "*.dat"); it.valid(); it.next()) {
         if (it.isDirectory()) continue;
-        LDatFile record(it.path());
-        int32_t senderId = record.readInt(kRecordSection, "senderid", 0);
-        int32_t number = record.readInt(kRecordSection, "number", 0);
-        std::string status = record.readText(kRecordSection, "status", defaultStatus);
-        appendStatusEntry(folders_.status, senderId, number, status);
+        // One read of the record gives all three keys.
+        static constexpr std::string_view kKeys[] = {"senderid", "number", "status"};
+        auto values = iniReadKeys(it.path(), kRecordSection, kKeys);
+        const int32_t senderId = parseAtoi(values[0].value_or("0"));
+        const int32_t number = parseAtoi(values[1].value_or("0"));
+        appendStatusEntry(folders_.status, senderId, number, values[2].value_or(defaultStatus));
     }
 }
 

@@ -22,6 +22,9 @@ QString shown(const std::string& bytes) {
 FilesListBox::FilesListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Every entry is one line of text: the list lays out thousands of them
+    // without measuring each one.
+    setUniformItemSizes(true);
 }
 
 std::span<const CommandMenuItem> FilesListBox::menuItems() {

@@ -20,6 +20,8 @@
 #include "store/DictationNames.h"
 #include "store/DictationQueue.h"
 #include "store/DictationRecord.h"
+#include "store/QueueRecordCache.h"
+#include "store/QueueStatusWriter.h"
 #include "transfer/BGLoad.h"
 #include "transfer/Status.h"
 #include "store/TypingFile.h"
@@ -85,7 +87,14 @@ MainDialog::MainDialog(Settings& settings, std::unique_ptr<TransportPlayer> play
       parts_(std::move(parts)),
       prompts_(std::move(prompts)),
       workers_(workers),
-      images_(std::make_unique<ButtonImages>()) {
+      images_(std::make_unique<ButtonImages>()),
+      readings_(std::make_unique<QueueRecordCache>()),
+      placeWriter_(std::make_unique<QueueStatusWriter>(
+          [this] {
+              // The status files are made from the places just written.
+              QMetaObject::invokeMethod(this, [this] { startStatusFiles(); }, Qt::QueuedConnection);
+          },
+          readings_.get())) {
     setObjectName(QStringLiteral("MainDialog"));
     buildLayout();
     channels_ = new MCDisp(this);
@@ -148,6 +157,7 @@ void MainDialog::setUp() {
 void MainDialog::cleanUp() {
     if (cleanedUp_) return;
     cleanedUp_ = true;
+    placeWriter_->stop();
     qApp->removeEventFilter(this);
     if (TypistControls* controls = TypistControls::of(*this)) controls->cleanUp();
     disconnectLoader();
@@ -208,7 +218,11 @@ void MainDialog::copyAll() {
 }
 
 void MainDialog::rebuildList() {
-    std::vector<QueueEntry> queue = rebuildQueue(settings_.currentFiles());
+    // Only the place writer changes places, so a listing made while it is
+    // idle reads them as they stand and unchanged ones cost nothing.
+    const StoredStatuses stored =
+        placeWriter_->isIdle() ? StoredStatuses::Current : StoredStatuses::MaybeStale;
+    std::vector<QueueEntry> queue = listQueue(settings_.currentFiles(), readings_.get());
     {
         QSignalBlocker quiet(list_);
         list_->clear();
@@ -217,7 +231,9 @@ void MainDialog::rebuildList() {
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
-    if (workers_.status) workers_.status->start(ThreadPriority::Idle);
+    // The list shows the new order at once; the places go into the records
+    // on the writer's thread, and the status files follow when they are in.
+    placeWriter_->submit(settings_.currentFiles(), std::move(queue), stored);
     if (hasDictation()) {
         // The highlight returns to exactly the open dictation: "smith" is not
         // "Smith", and "Tape 1" is not "Tape 12".
@@ -336,6 +352,10 @@ void MainDialog::connectLoader() {
         if (message == kLoaderMessage) progressAndRefresh();
     });
     workers_.loader->setNotifyTarget(loaderWindow_.get(), kLoaderMessage);
+}
+
+void MainDialog::startStatusFiles() {
+    if (workers_.status && !cleanedUp_) workers_.status->start(ThreadPriority::Idle);
 }
 
 void MainDialog::startLoader() {

@@ -46,13 +46,15 @@ class LogoWin;
 class MCDisp;
 class PostWindow;
 class PressButton;
+class QueueRecordCache;
+class QueueStatusWriter;
 class Settings;
 class Status;
 
 // The background workers the window drives; none in a window without them.
 struct MainDialogWorkers {
     BGLoad* loader = nullptr;  // incoming transfer: started at set-up, stopped at clean-up
-    Status* status = nullptr;  // status files: restarted after every list rebuild
+    Status* status = nullptr;  // status files: restarted once a rebuild's places are written
 };
 
 class MainDialog : public QWidget, private TransportPlayer::Listener {
@@ -94,7 +96,8 @@ public:
     // Whether command `id` can run now (menus and buttons follow it).
     bool isCommandEnabled(int id) const;
 
-    // File list.
+    // File list.  A rebuild lists the queue at once and writes the places
+    // into the records on a thread of its own (placeWriter()).
     void rebuildList();
     void loadSelected();
     void saveTyping();
@@ -133,6 +136,7 @@ public:
     bool rewindScanning() const { return rewindScan_; }
     bool wasPlaying() const { return wasPlaying_; }
     const ChainInfo& lastChain() const { return lastChain_; }
+    QueueStatusWriter& placeWriter() { return *placeWriter_; }
     int statusNoticeIndex() const { return noticeIndex_; }
     TransportPlayer& player() { return *player_; }
     MCDisp& channelPanel() { return *channels_; }
@@ -172,6 +176,7 @@ private:
     void connectLoader();
     void disconnectLoader();
     void startLoader();
+    void startStatusFiles();
 
     void showRecord();
     void clearRecord();
@@ -210,6 +215,8 @@ private:
     std::unique_ptr<ButtonImages> images_;
     MCDisp* channels_ = nullptr;
     std::unique_ptr<PostWindow> loaderWindow_;
+    std::unique_ptr<QueueRecordCache> readings_;  // outlives placeWriter_, which refreshes it
+    std::unique_ptr<QueueStatusWriter> placeWriter_;
 
     std::string current_;
     int32_t position_ = 0;

@@ -177,6 +177,9 @@ QWidget* MainDialog::buildStatusRow() {
     auto* inside = new QHBoxLayout(sunken);
     inside->setContentsMargins(4, 1, 4, 1);
     statusLine_ = named(new QLabel(sunken), cmd::kStatusLine);
+    // A long notice is cut at the window's edge; it never widens the window
+    // or squeezes the panels above.
+    statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     inside->addWidget(statusLine_);
     row->addWidget(sunken, 1);
     progress_ = named(new QProgressBar(rowWidget), cmd::kProgress);

@@ -15,6 +15,8 @@ WindowGeometry::WindowGeometry(QWidget& frame, Settings& settings)
 
 WindowGeometry* WindowGeometry::attach(QWidget& frame, Settings& settings) {
     auto* geometry = new WindowGeometry(frame, settings);
+    // The style's margins and metrics count only once the widgets are polished.
+    frame.ensurePolished();
     const QSize natural = frame.sizeHint();
     frame.setMinimumSize(natural);
     frame.resize(natural);

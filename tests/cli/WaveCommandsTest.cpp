@@ -1,37 +1,15 @@
 // typixctl info and render, run as the real program on generated wave files.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "formats/WaveTestSupport.h"
+#include "cli/CtlRun.h"
 
 namespace typix {
 namespace {
 
 using namespace test;
-
-struct CommandResult {
-    int status;
-    std::string out, err;
-};
-
-std::string quote(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-CommandResult typixctl(const ScratchFolder& dir, const std::vector<std::string>& args) {
-    std::string command = quote(std::string(TYPIX_BINARY_DIR) + "/typixctl");
-    for (const auto& a : args) command += " " + quote(a);
-    command += " >" + quote(dir.file("stdout")) + " 2>" + quote(dir.file("stderr"));
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir.file("stdout")), readFile(dir.file("stderr"))};
-}
 
 // Samples of a 16-bit file written by render (46-byte header).
 std::vector<int16_t> samplesOf(const std::string& bytes) {

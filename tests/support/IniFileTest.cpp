@@ -93,6 +93,46 @@ TEST_F(IniFileTest, FirstWriteCreatesFileWithLfLines) {
     EXPECT_EQ(readBytes(path), "[file]\nstatus=Received\nname=A. Sender\n");
 }
 
+TEST_F(IniFileTest, ReadingSeveralKeysAtOnceGivesWhatEachReadGives) {
+    const std::string_view keys[] = {"slowspeed", "FASTSPEED", "lanfolder", "key", "absent"};
+    for (const char* section : {"settings", "General", "other", "missing"}) {
+        writeBytes(path, kForeign);
+        const auto values = iniReadKeys(path, section, keys);
+        ASSERT_EQ(values.size(), std::size(keys));
+        for (size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(values[i], iniRead(path, section, std::string(keys[i])))
+                << section << "/" << keys[i];
+    }
+    const auto none = iniReadKeys(temp.file("absent.ini"), "settings", keys);
+    for (const auto& value : none) EXPECT_FALSE(value.has_value());
+}
+
+TEST_F(IniFileTest, ValueAsWrittenIsWhatAWritePutsInTheFile) {
+    const struct {
+        const char* value;
+        const char* written;
+    } cases[] = {
+        {"plain", "plain"},       {" lead", "\" lead\""},   {"trail\t", "\"trail\t\""},
+        {"\"q\"", "\"\"q\"\""}, {"a\r\nb\nc", "a b c"},  {"", ""},
+        {"in \"side\" x", "in \"side\" x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(iniValueAsWritten(c.value), c.written) << c.value;
+        ASSERT_TRUE(iniWrite(path, "file", "name", c.value));
+        EXPECT_EQ(readBytes(path), std::string("[file]\nname=") + c.written + "\n") << c.value;
+    }
+}
+
+TEST_F(IniFileTest, DerivedWritesReplaceTheFileAsDurableOnesDo) {
+    writeBytes(path, kForeign);
+    ASSERT_TRUE(iniWrite(path, "settings", "fastspeed", "160", 0644, IniDurability::Derived));
+    EXPECT_EQ(iniRead(path, "settings", "fastspeed"), "160");
+    EXPECT_EQ(iniRead(path, "settings", "slowspeed"), "40%");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.folder()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 TEST_F(IniFileTest, BlanksAtTheEndsOfAValueSurviveInQuotes) {
     for (const char* value : {" secret ", "\tlead", "trail ", "\"quoted\"", "in side", ""}) {
         ASSERT_TRUE(iniWrite(path, "settings", "ftppassword", value));

@@ -103,6 +103,23 @@ TEST_F(PackageImportTest, RecordKeysAreWrittenInOrderAndOldKeysStay) {
     }
 }
 
+TEST_F(PackageImportTest, ValuesWithEndBlanksAndQuotesReadBackAsSent) {
+    const std::string fields = " --field 'name= Letter with blanks ' --field 'company=\"Quoted Ltd\"'"
+                               " --field 'address1=\"half' --field 'fax=\t7 '";
+    // Into a fresh record (written whole) and over an existing one (key by key).
+    for (bool existing : {false, true}) {
+        if (existing) writeAll(current("dct00012-00345.dat"), "[file]\ncustom=kept\n");
+        ASSERT_TRUE(import(package("--version 0 --tone 8000:1:0.1" + fields)).taken()) << existing;
+        EXPECT_EQ(record("dct00012-00345", "name"), " Letter with blanks ") << existing;
+        EXPECT_EQ(record("dct00012-00345", "company"), "\"Quoted Ltd\"") << existing;
+        EXPECT_EQ(record("dct00012-00345", "address1"), "\"half") << existing;
+        EXPECT_EQ(record("dct00012-00345", "fax"), "\t7 ") << existing;
+        EXPECT_EQ(record("dct00012-00345", "status"), "Received") << existing;
+        for (const char* extension : {".dat", ".wav", ".txt"})
+            std::filesystem::remove(current(std::string("dct00012-00345") + extension));
+    }
+}
+
 TEST_F(PackageImportTest, TwoSegmentsMergeAtTheLastRateFollowingChannelOne) {
     // Channel 1: one second of tone at 11025 Hz; channel 2: a short silence.
     auto result = import(package("--tone 11025:1:1.0:440 --tone 8000:1:0.25:0"));

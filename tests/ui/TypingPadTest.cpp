@@ -18,6 +18,7 @@
 #include "MainWindowFixture.h"
 #include "ModalHelper.h"
 #include "transfer/MailTestServer.h"
+#include "store/QueueStatusWriter.h"
 #include "store/TypingFile.h"
 #include "ui/CommandIds.h"
 #include "ui/DispatchDialog.h"
@@ -134,6 +135,7 @@ TEST_F(TypingPadTest, RightPressSelectsAndLoadsTheEntryUnderTheMouse) {
 TEST_F(TypingPadTest, CancelledDispatchLeavesTheDictationAsItWas) {
     addDictation("a");
     MainDialog& d = open();
+    ASSERT_TRUE(d.placeWriter().waitUntilIdle(5000));
     std::string before = status("a");
     type(d.typingPad(), "typed");
     QString shownSubject;
@@ -176,6 +178,7 @@ TEST_F(TypingPadTest, ARejectedRecipientLeavesTheDictationUndispatched) {
     addDictation("a");
     DictationRecord(current(""), "a").setSenderEmail("nobody@example.org");
     MainDialog& d = open();
+    ASSERT_TRUE(d.placeWriter().waitUntilIdle(5000));
     std::string before = status("a");
     QString caption, text;
     bool stayedOpen = false;
@@ -210,6 +213,7 @@ TEST_F(TypingPadTest, RecoveredDictationReturnsInQueueOrderWithItsStatus) {
     d.command(cmd::kRecover);
     ASSERT_EQ(d.fileList()->count(), 3);
     EXPECT_EQ(d.fileList()->item(0)->text().toStdString(), "a: Al");
+    ASSERT_TRUE(d.placeWriter().waitUntilIdle(5000));
     EXPECT_EQ(status("a"), "List 1 of 3");
     EXPECT_EQ(status("b"), "List 2 of 3");
     EXPECT_EQ(readTyping(current("a.txt")), "old typing");
