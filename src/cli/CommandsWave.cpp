@@ -293,7 +293,8 @@ const CliRegistrar render(
      "                           --channels C, --rate HZ, --mix L0:R0,L1:R1,... (dB),\n"
      "                           --speed START[,END,RAMP] (RAMP in 1/10000 s; needs --frames),\n"
      "                           --seek FRAMES, --block N (default 4096, at most 8192),\n"
-     "                           --frames N, --bits 8|16|32 (default 16)",
+     "                           --frames N, --bits 8|16|32 (default 16);\n"
+     "                           status 1 when OUT cannot be written whole (then removed)",
      runRender});
 
 }  // namespace
