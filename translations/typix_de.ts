@@ -724,6 +724,10 @@ Vielleicht ist keine Soundkarte eingebaut oder ein anderes Programm verwendet si
             <source>&lt;b&gt;Korvel Typix&lt;/b&gt; %1&lt;br&gt;A transcription player for typists: a queue of dictations, playback at any speed, foot pedals and a typing pad in one window.</source>
             <translation>&lt;b&gt;Korvel Typix&lt;/b&gt; %1&lt;br&gt;Ein Diktatwiedergabeprogramm für Schreibkräfte: eine Warteschlange von Diktaten, Wiedergabe in jeder Geschwindigkeit, Fußpedale und ein Schreibfeld in einem Fenster.</translation>
         </message>
+        <message>
+            <source>Clear &amp;Voice</source>
+            <translation>&amp;Klare Stimme</translation>
+        </message>
     </context>
     <context>
         <name>typix::RecoverDialog</name>
@@ -984,6 +988,10 @@ Oder verwenden Sie einfaches FTP, bei dem das Passwort unverschlüsselt übertra
             <source>shared folder</source>
             <translation>freigegebene Ordner</translation>
         </message>
+        <message>
+            <source>Clear Voice (Less Rumble, Even Loudness)</source>
+            <translation>Klare Stimme (weniger Brummen, gleichmäßige Lautstärke)</translation>
+        </message>
     </context>
     <context>
         <name>typix::TypingSettings</name>
@@ -1017,6 +1025,17 @@ Oder verwenden Sie einfaches FTP, bei dem das Passwort unverschlüsselt übertra
         <message>
             <source>Removing Korvel Typix</source>
             <translation>Korvel Typix wird entfernt</translation>
+        </message>
+    </context>
+    <context>
+        <name>typix::WaveformStrip</name>
+        <message>
+            <source>Waveform of the dictation: click or drag to go there</source>
+            <translation>Wellenform des Diktats: klicken oder ziehen, um dorthin zu springen</translation>
+        </message>
+        <message>
+            <source>Length of the dictation</source>
+            <translation>Länge des Diktats</translation>
         </message>
     </context>
 </TS>
