@@ -113,6 +113,14 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${TYPIX_DATA_DIR}/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 set(CPACK_STRIP_FILES ON)
 # The Qt platform plugins are loaded at run time, so the linker cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# FFmpeg's libraries are loaded at run time too (formats/FfmpegLibraries),
+# by the major versions built against.
+set(_typix_runtime_libs "")
+foreach(_lib avcodec avformat avutil swresample)
+  string(REGEX MATCH "^[0-9]+" _major "${FFMPEG_lib${_lib}_VERSION}")
+  list(APPEND _typix_runtime_libs "lib${_lib}${_major}")
+endforeach()
+list(JOIN _typix_runtime_libs ", " _typix_runtime_libs)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ${_typix_runtime_libs}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
 include(CPack)

@@ -126,6 +126,8 @@ public:
     void setSmtpFrom(const std::string& v) { writeText("smtpfrom", v); }
     // A CA bundle that verifies the SMTP server (a company's own CA); "" uses
     // the system's.
+    bool clearVoice() const { return readFlag("clearvoice"); }
+    void setClearVoice(bool v) { writeFlag("clearvoice", v); }
     std::string smtpCaFile() const { return readText("smtpcafile"); }
     // The SHA-256 fingerprint of an FTP server certificate the typist chose
     // to trust although it cannot be verified; "" for none.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "cli/CliCommand.h"
+#include "dsp/LSRCClearVoice.h"
 #include "dsp/LSRCConvChannels.h"
 #include "dsp/LSRCConvertRate.h"
 #include "dsp/LSRCSpeed.h"
@@ -80,6 +81,7 @@ struct RenderOptions {
     std::optional<int> channels;
     std::optional<int32_t> rate;
     std::optional<std::vector<std::pair<int8_t, int8_t>>> mix;
+    bool clearVoice = false;
     std::optional<SpeedOption> speed;
     std::optional<int32_t> seek;
     int32_t block = 4096;
@@ -155,14 +157,19 @@ bool parseOption(const std::string& name, const char* value, RenderOptions& o) {
     return false;
 }
 
-// Every option takes the next argument as its value, so values may begin
-// with a minus sign.  Returns false after saying why on stderr.
+// Every option but --clear-voice takes the next argument as its value, so
+// values may begin with a minus sign.  Returns false after saying why on
+// stderr.
 bool parseRender(int argc, char** argv, RenderOptions& o) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--", 0) != 0) {
             positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--clear-voice") {
+            o.clearVoice = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -198,6 +205,8 @@ LSoundSource buildChain(LSoundSource src, const RenderOptions& o) {
         }
         src = LSPMultiMix(LGainList(left), LGainList(right)).apply(src);
     }
+    // After the mix and before the speed change, where the program puts it.
+    if (o.clearVoice) src = LSPClearVoice().apply(src);
     if (o.speed) src = LSPSpeed(o.speed->start, o.speed->end, o.speed->ramp).apply(src);
     return src;
 }
@@ -292,8 +301,10 @@ const CliRegistrar render(
      "  render IN OUT [options]  runs IN through a chain and writes a PCM wave:\n"
      "                           --channels C, --rate HZ, --mix L0:R0,L1:R1,... (dB),\n"
      "                           --speed START[,END,RAMP] (RAMP in 1/10000 s; needs --frames),\n"
+     "                           --clear-voice (after the mix, before the speed change),\n"
      "                           --seek FRAMES, --block N (default 4096, at most 8192),\n"
-     "                           --frames N, --bits 8|16|32 (default 16)",
+     "                           --frames N, --bits 8|16|32 (default 16);\n"
+     "                           status 1 when OUT cannot be written whole (then removed)",
      runRender});
 
 }  // namespace

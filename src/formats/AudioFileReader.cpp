@@ -4,12 +4,7 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
+#include "formats/FfmpegLibraries.h"
 
 namespace typix {
 
@@ -19,7 +14,7 @@ namespace {
 // does not decode is reported through the result instead.
 void quietLibrary() {
     static const bool once = [] {
-        av_log_set_level(AV_LOG_QUIET);
+        ffmpeg().av_log_set_level(AV_LOG_QUIET);
         return true;
     }();
     (void)once;
@@ -29,7 +24,7 @@ std::string tag(const AVDictionary* container, const AVDictionary* stream,
                 std::initializer_list<const char*> keys) {
     for (const char* key : keys) {
         for (const AVDictionary* dict : {container, stream}) {
-            const AVDictionaryEntry* e = av_dict_get(dict, key, nullptr, 0);
+            const AVDictionaryEntry* e = ffmpeg().av_dict_get(dict, key, nullptr, 0);
             if (e && e->value && *e->value) return e->value;
         }
     }
@@ -40,10 +35,10 @@ std::string tag(const AVDictionary* container, const AVDictionary* stream,
 // only know the count) becomes the default layout for that count.
 AVChannelLayout usableLayout(const AVChannelLayout& layout) {
     AVChannelLayout result{};
-    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&layout) == 0) {
-        av_channel_layout_default(&result, layout.nb_channels);
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || ffmpeg().av_channel_layout_check(&layout) == 0) {
+        ffmpeg().av_channel_layout_default(&result, layout.nb_channels);
     } else {
-        av_channel_layout_copy(&result, &layout);
+        ffmpeg().av_channel_layout_copy(&result, &layout);
     }
     return result;
 }
@@ -72,13 +67,13 @@ struct AudioFileReader::Impl {
     size_t pendingTaken = 0;
 
     ~Impl() {
-        swr_free(&converter);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&format);
-        av_channel_layout_uninit(&outLayout);
-        av_channel_layout_uninit(&inLayout);
+        ffmpeg().swr_free(&converter);
+        ffmpeg().av_frame_free(&frame);
+        ffmpeg().av_packet_free(&packet);
+        ffmpeg().avcodec_free_context(&decoder);
+        ffmpeg().avformat_close_input(&format);
+        ffmpeg().av_channel_layout_uninit(&outLayout);
+        ffmpeg().av_channel_layout_uninit(&inLayout);
     }
 };
 
@@ -86,27 +81,28 @@ AudioFileReader::AudioFileReader(std::unique_ptr<Impl> impl) : impl_(std::move(i
 AudioFileReader::~AudioFileReader() = default;
 
 std::unique_ptr<AudioFileReader> AudioFileReader::open(const std::string& path, std::string* why) {
-    quietLibrary();
     auto fail = [why](const char* reason) {
         if (why) *why = reason;
         return std::unique_ptr<AudioFileReader>();
     };
+    if (!ffmpegAvailable()) return fail("the audio library (FFmpeg) is not installed");
+    quietLibrary();
     auto impl = std::make_unique<Impl>();
-    if (avformat_open_input(&impl->format, path.c_str(), nullptr, nullptr) < 0)
+    if (ffmpeg().avformat_open_input(&impl->format, path.c_str(), nullptr, nullptr) < 0)
         return fail("not a file the audio library recognises");
-    if (avformat_find_stream_info(impl->format, nullptr) < 0)
+    if (ffmpeg().avformat_find_stream_info(impl->format, nullptr) < 0)
         return fail("the file's streams cannot be read");
     const AVCodec* codec = nullptr;
-    impl->stream = av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    impl->stream = ffmpeg().av_find_best_stream(impl->format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (impl->stream == AVERROR_STREAM_NOT_FOUND) return fail("the file holds no audio");
     if (impl->stream < 0 || !codec) return fail("no decoder for the file's audio");
     AVStream* stream = impl->format->streams[impl->stream];
-    impl->decoder = avcodec_alloc_context3(codec);
-    impl->packet = av_packet_alloc();
-    impl->frame = av_frame_alloc();
+    impl->decoder = ffmpeg().avcodec_alloc_context3(codec);
+    impl->packet = ffmpeg().av_packet_alloc();
+    impl->frame = ffmpeg().av_frame_alloc();
     if (!impl->decoder || !impl->packet || !impl->frame) return fail("out of memory");
-    if (avcodec_parameters_to_context(impl->decoder, stream->codecpar) < 0 ||
-        avcodec_open2(impl->decoder, codec, nullptr) < 0)
+    if (ffmpeg().avcodec_parameters_to_context(impl->decoder, stream->codecpar) < 0 ||
+        ffmpeg().avcodec_open2(impl->decoder, codec, nullptr) < 0)
         return fail("the decoder refuses the file's audio");
     // Other streams (cover art, video) are never decoded.
     for (unsigned i = 0; i < impl->format->nb_streams; ++i)
@@ -141,7 +137,7 @@ bool AudioFileReader::decodeNext() {
     // times, so a decoder that keeps failing cannot hold the import forever.
     int errorsAfterEnd = 0;
     while (!d.decoderDone) {
-        const int got = avcodec_receive_frame(d.decoder, d.frame);
+        const int got = ffmpeg().avcodec_receive_frame(d.decoder, d.frame);
         if (got == 0) return true;
         if (got == AVERROR_EOF) break;
         if (d.endSent) {
@@ -149,19 +145,19 @@ bool AudioFileReader::decodeNext() {
             continue;
         }
         // EAGAIN, or an error of one packet: either way the next packet goes in.
-        const int read = av_read_frame(d.format, d.packet);
+        const int read = ffmpeg().av_read_frame(d.format, d.packet);
         if (read < 0) {
             // The end of the file, or a file cut short or damaged at its end,
             // ends the stream as the library's own tools take it; an error of
             // the disk is a failed read.
             if (read == AVERROR(EIO)) failed_ = true;
-            avcodec_send_packet(d.decoder, nullptr);
+            ffmpeg().avcodec_send_packet(d.decoder, nullptr);
             d.endSent = true;
             continue;
         }
         // A packet the decoder rejects is skipped.
-        if (d.packet->stream_index == d.stream) avcodec_send_packet(d.decoder, d.packet);
-        av_packet_unref(d.packet);
+        if (d.packet->stream_index == d.stream) ffmpeg().avcodec_send_packet(d.decoder, d.packet);
+        ffmpeg().av_packet_unref(d.packet);
     }
     d.decoderDone = true;
     return false;
@@ -172,31 +168,31 @@ bool AudioFileReader::convertFrame() {
     AVFrame* f = d.frame;
     AVChannelLayout layout = usableLayout(f->ch_layout);
     const bool changed = !d.converter || d.inRate != f->sample_rate || d.inFormat != f->format ||
-                         av_channel_layout_compare(&d.inLayout, &layout) != 0;
+                         ffmpeg().av_channel_layout_compare(&d.inLayout, &layout) != 0;
     if (changed) {
-        swr_free(&d.converter);
-        if (swr_alloc_set_opts2(&d.converter, &d.outLayout, AV_SAMPLE_FMT_S16, d.outRate, &layout,
+        ffmpeg().swr_free(&d.converter);
+        if (ffmpeg().swr_alloc_set_opts2(&d.converter, &d.outLayout, AV_SAMPLE_FMT_S16, d.outRate, &layout,
                                 static_cast<AVSampleFormat>(f->format), f->sample_rate, 0,
                                 nullptr) < 0 ||
-            swr_init(d.converter) < 0) {
-            av_channel_layout_uninit(&layout);
-            swr_free(&d.converter);
+            ffmpeg().swr_init(d.converter) < 0) {
+            ffmpeg().av_channel_layout_uninit(&layout);
+            ffmpeg().swr_free(&d.converter);
             return false;
         }
-        av_channel_layout_uninit(&d.inLayout);
-        av_channel_layout_copy(&d.inLayout, &layout);
+        ffmpeg().av_channel_layout_uninit(&d.inLayout);
+        ffmpeg().av_channel_layout_copy(&d.inLayout, &layout);
         d.inRate = f->sample_rate;
         d.inFormat = f->format;
     }
-    av_channel_layout_uninit(&layout);
-    const int room = swr_get_out_samples(d.converter, f->nb_samples);
+    ffmpeg().av_channel_layout_uninit(&layout);
+    const int room = ffmpeg().swr_get_out_samples(d.converter, f->nb_samples);
     if (room < 0) return false;
     const int channels = d.outLayout.nb_channels;
     d.pending.resize(size_t(room) * size_t(channels));
     uint8_t* out = reinterpret_cast<uint8_t*>(d.pending.data());
-    const int made = swr_convert(d.converter, &out, room,
+    const int made = ffmpeg().swr_convert(d.converter, &out, room,
                                  const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
-    av_frame_unref(f);
+    ffmpeg().av_frame_unref(f);
     if (made < 0) return false;
     d.pending.resize(size_t(made) * size_t(channels));
     d.pendingTaken = 0;
@@ -222,10 +218,10 @@ bool AudioFileReader::refill() {
         ended_ = true;
         if (d.converter && d.inRate != d.outRate) {
             const int channels = d.outLayout.nb_channels;
-            const int room = std::max(swr_get_out_samples(d.converter, 0), 0);
+            const int room = std::max(ffmpeg().swr_get_out_samples(d.converter, 0), 0);
             d.pending.resize(size_t(room) * size_t(channels));
             uint8_t* out = reinterpret_cast<uint8_t*>(d.pending.data());
-            const int made = room > 0 ? swr_convert(d.converter, &out, room, nullptr, 0) : 0;
+            const int made = room > 0 ? ffmpeg().swr_convert(d.converter, &out, room, nullptr, 0) : 0;
             d.pending.resize(size_t(std::max(made, 0)) * size_t(channels));
             d.pendingTaken = 0;
             return !d.pending.empty();

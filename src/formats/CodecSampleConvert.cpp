@@ -9,9 +9,7 @@
 
 #include "formats/CodecStream.h"
 
-extern "C" {
-#include <libavutil/samplefmt.h>
-}
+#include "formats/FfmpegLibraries.h"
 
 namespace typix {
 
@@ -56,8 +54,8 @@ void interleave(const uint8_t* const* planes, bool planar, int channels, int fra
 
 bool codecInterleaveS16(int format, const uint8_t* const* planes, int channels, int frames, int16_t* out) {
     const auto fmt = static_cast<AVSampleFormat>(format);
-    const bool planar = av_sample_fmt_is_planar(fmt) != 0;
-    switch (av_get_packed_sample_fmt(fmt)) {
+    const bool planar = ffmpeg().av_sample_fmt_is_planar(fmt) != 0;
+    switch (ffmpeg().av_get_packed_sample_fmt(fmt)) {
     case AV_SAMPLE_FMT_U8: interleave<FromU8, 1>(planes, planar, channels, frames, out); return true;
     case AV_SAMPLE_FMT_S16: interleave<FromS16, 2>(planes, planar, channels, frames, out); return true;
     case AV_SAMPLE_FMT_S32: interleave<FromS32, 4>(planes, planar, channels, frames, out); return true;

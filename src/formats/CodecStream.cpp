@@ -5,11 +5,7 @@
 
 #include "formats/CodecStreamImpl.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/mem.h>
-}
+#include "formats/FfmpegLibraries.h"
 
 namespace typix {
 
@@ -50,8 +46,8 @@ AVCodecID codecIdFor(uint16_t tag, uint16_t bits) {
         }
     }
     if (tag == 3 && bits == 64) return AV_CODEC_ID_PCM_F64LE;
-    const AVCodecTag* const tables[] = {avformat_get_riff_audio_tags(), nullptr};
-    return av_codec_get_id(tables, tag);
+    const AVCodecTag* const tables[] = {ffmpeg().avformat_get_riff_audio_tags(), nullptr};
+    return ffmpeg().av_codec_get_id(tables, tag);
 }
 
 bool needsParser(AVCodecID id) {
@@ -89,13 +85,14 @@ bool CodecWaveFormat::parse(const std::vector<uint8_t>& chunk) {
 }
 
 std::string CodecStream::decoderNameFor(uint16_t tag, uint16_t bits) {
-    const AVCodec* codec = avcodec_find_decoder(codecIdFor(tag, bits));
+    if (!ffmpegAvailable()) return "";
+    const AVCodec* codec = ffmpeg().avcodec_find_decoder(codecIdFor(tag, bits));
     return codec ? codec->name : "";
 }
 
 static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCodecID id) {
     ctx->sample_rate = static_cast<int>(f.rate);
-    av_channel_layout_default(&ctx->ch_layout, f.channels);
+    ffmpeg().av_channel_layout_default(&ctx->ch_layout, f.channels);
     ctx->block_align = f.blockAlign;
     ctx->bit_rate = static_cast<int64_t>(f.byteRate) * 8;
     ctx->bits_per_coded_sample = f.bitsPerSample;
@@ -105,7 +102,7 @@ static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCo
         if (bits >= 2 && bits <= 5) ctx->bits_per_coded_sample = static_cast<int>(bits);
     }
     if (!f.extra.empty()) {
-        ctx->extradata = static_cast<uint8_t*>(av_mallocz(f.extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        ctx->extradata = static_cast<uint8_t*>(ffmpeg().av_mallocz(f.extra.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!ctx->extradata) return false;
         std::memcpy(ctx->extradata, f.extra.data(), f.extra.size());
         ctx->extradata_size = static_cast<int>(f.extra.size());
@@ -115,11 +112,11 @@ static bool configureContext(AVCodecContext* ctx, const CodecWaveFormat& f, AVCo
 
 // A decoder context set up for the format and opened; null when refused.
 static AVCodecContext* codecOpenContext(const AVCodec* codec, const CodecWaveFormat& f, AVCodecID id) {
-    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    AVCodecContext* ctx = ffmpeg().avcodec_alloc_context3(codec);
     if (!ctx) return nullptr;
-    if (!configureContext(ctx, f, id) || avcodec_open2(ctx, codec, nullptr) < 0 ||
+    if (!configureContext(ctx, f, id) || ffmpeg().avcodec_open2(ctx, codec, nullptr) < 0 ||
         ctx->ch_layout.nb_channels != f.channels) {
-        avcodec_free_context(&ctx);
+        ffmpeg().avcodec_free_context(&ctx);
     }
     return ctx;
 }
@@ -127,28 +124,28 @@ static AVCodecContext* codecOpenContext(const AVCodec* codec, const CodecWaveFor
 static void quietDecoderLog() {
     // The program keeps no log; a damaged packet is skipped silently.
     static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
+        ffmpeg().av_log_set_level(AV_LOG_QUIET);
         return true;
     }();
     (void)quiet;
 }
 
 std::unique_ptr<CodecStream> CodecStream::open(const CodecWaveFormat& f) {
-    if (f.channels == 0 || f.rate == 0) return nullptr;
+    if (f.channels == 0 || f.rate == 0 || !ffmpegAvailable()) return nullptr;
     quietDecoderLog();
     const AVCodecID id = codecIdFor(f.tag, f.bitsPerSample);
-    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : ffmpeg().avcodec_find_decoder(id);
     if (!codec) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->format = f;
     impl->codec = codec;
     impl->id = id;
     impl->ctx = codecOpenContext(codec, f, id);
-    impl->packet = av_packet_alloc();
-    impl->frame = av_frame_alloc();
+    impl->packet = ffmpeg().av_packet_alloc();
+    impl->frame = ffmpeg().av_frame_alloc();
     if (!impl->ctx || !impl->packet || !impl->frame) return nullptr;
     if (needsParser(id)) {
-        impl->parser = av_parser_init(id);
+        impl->parser = ffmpeg().av_parser_init(id);
         if (!impl->parser) return nullptr;
     }
     impl->channels = f.channels;
@@ -167,8 +164,8 @@ void CodecStream::planPackets() {
     else if (s.blockAlign > 0) s.packetBytes = s.blockAlign * (kGroupedPacketBytes / s.blockAlign);
     else s.packetBytes = kGroupedPacketBytes;
     if (!s.parser && s.blockAlign > 0) {
-        const int64_t one = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.blockAlign));
-        const int64_t all = av_get_audio_frame_duration(s.ctx, static_cast<int>(s.packetBytes));
+        const int64_t one = ffmpeg().av_get_audio_frame_duration(s.ctx, static_cast<int>(s.blockAlign));
+        const int64_t all = ffmpeg().av_get_audio_frame_duration(s.ctx, static_cast<int>(s.packetBytes));
         if (one > 0 && all == one * (s.packetBytes / s.blockAlign)) framesPerBlock_ = one;
     }
     if (s.parser) {
@@ -201,14 +198,14 @@ void CodecStream::reset() {
     // clear it on a flush.
     AVCodecContext* fresh = codecOpenContext(s.codec, s.format, s.id);
     if (fresh) {
-        avcodec_free_context(&s.ctx);
+        ffmpeg().avcodec_free_context(&s.ctx);
         s.ctx = fresh;
     } else {
-        avcodec_flush_buffers(s.ctx);
+        ffmpeg().avcodec_flush_buffers(s.ctx);
     }
     if (s.parser) {
-        av_parser_close(s.parser);
-        s.parser = av_parser_init(s.id);
+        ffmpeg().av_parser_close(s.parser);
+        s.parser = ffmpeg().av_parser_init(s.id);
     }
     s.drained = false;
     s.finished = false;

@@ -17,10 +17,10 @@ constexpr int kMaxErrorsInRow = 64;
 constexpr int64_t kParseStep = 1 << 20;
 
 bool sendBytes(AVCodecContext* ctx, AVPacket* packet, const uint8_t* data, int64_t size) {
-    av_packet_unref(packet);
+    ffmpeg().av_packet_unref(packet);
     packet->data = const_cast<uint8_t*>(data);
     packet->size = static_cast<int>(size);
-    const int ret = avcodec_send_packet(ctx, packet);
+    const int ret = ffmpeg().avcodec_send_packet(ctx, packet);
     packet->data = nullptr;
     packet->size = 0;
     return ret != AVERROR(EAGAIN);
@@ -32,7 +32,7 @@ int codecParse(AVCodecParserContext* parser, AVCodecContext* ctx, const uint8_t*
                uint8_t*& packet, int& packetSize) {
     packet = nullptr;
     packetSize = 0;
-    const int n = av_parser_parse2(parser, ctx, &packet, &packetSize, bytes > 0 ? data : nullptr,
+    const int n = ffmpeg().av_parser_parse2(parser, ctx, &packet, &packetSize, bytes > 0 ? data : nullptr,
                                    static_cast<int>(std::min(bytes, kParseStep)), AV_NOPTS_VALUE,
                                    AV_NOPTS_VALUE, 0);
     return std::max(n, 0);
@@ -41,8 +41,8 @@ int codecParse(AVCodecParserContext* parser, AVCodecContext* ctx, const uint8_t*
 void CodecStream::scanPackets(const uint8_t* data, int64_t bytes, bool end, std::vector<CodecPacket>& packets) {
     Impl& s = *impl_;
     if (!s.parser) return;
-    if (!s.scanCtx) s.scanCtx = avcodec_alloc_context3(s.codec);
-    if (!s.scanParser) s.scanParser = av_parser_init(s.id);
+    if (!s.scanCtx) s.scanCtx = ffmpeg().avcodec_alloc_context3(s.codec);
+    if (!s.scanParser) s.scanParser = ffmpeg().av_parser_init(s.id);
     if (!s.scanParser || !s.scanCtx) return;
     int64_t used = 0;
     for (;;) {
@@ -87,7 +87,7 @@ CodecConvertResult CodecStream::convert(const uint8_t* input, int64_t inputBytes
 bool CodecStream::receiveInto(int16_t* output, int64_t outputSamples, int64_t& written) {
     Impl& s = *impl_;
     if (s.finished) return false;
-    const int ret = avcodec_receive_frame(s.ctx, s.frame);
+    const int ret = ffmpeg().avcodec_receive_frame(s.ctx, s.frame);
     if (ret == AVERROR(EAGAIN)) return false;
     if (ret == AVERROR_EOF) {
         s.finished = true;
@@ -95,7 +95,7 @@ bool CodecStream::receiveInto(int16_t* output, int64_t outputSamples, int64_t& w
     }
     if (ret < 0) return true;  // a bad packet: skipped, as the decoder's own tools do
     keepFrame(output, outputSamples, written);
-    av_frame_unref(s.frame);
+    ffmpeg().av_frame_unref(s.frame);
     return true;
 }
 

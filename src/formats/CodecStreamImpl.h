@@ -3,9 +3,7 @@
 // a CodecStream, and the steps its files share.
 #include <cstdint>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
+#include "formats/FfmpegLibraries.h"
 
 #include "formats/CodecStream.h"
 
@@ -30,12 +28,12 @@ struct CodecStream::Impl {
     bool finished = false;  // the decoder has given its last frame
 
     ~Impl() {
-        if (parser) av_parser_close(parser);
-        if (scanParser) av_parser_close(scanParser);
-        avcodec_free_context(&scanCtx);
-        av_packet_free(&packet);
-        av_frame_free(&frame);
-        avcodec_free_context(&ctx);
+        if (parser) ffmpeg().av_parser_close(parser);
+        if (scanParser) ffmpeg().av_parser_close(scanParser);
+        ffmpeg().avcodec_free_context(&scanCtx);
+        ffmpeg().av_packet_free(&packet);
+        ffmpeg().av_frame_free(&frame);
+        ffmpeg().avcodec_free_context(&ctx);
     }
 };
 

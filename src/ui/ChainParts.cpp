@@ -1,5 +1,6 @@
 #include "ui/ChainParts.h"
 
+#include "dsp/LSRCClearVoice.h"
 #include "dsp/LSRCSpeed.h"
 #include "formats/OpenWaveFile.h"
 #include "sound/LSPMultiMix.h"
@@ -17,6 +18,7 @@ ChainParts defaultChainParts() {
                      int32_t rampTime) {
         return LSPSpeed(startRatio, endRatio, rampTime).apply(input);
     };
+    parts.clearVoice = [](const LSoundSource& input) { return LSPClearVoice().apply(input); };
     return parts;
 }
 

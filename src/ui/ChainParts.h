@@ -21,6 +21,8 @@ struct ChainParts {
     // Changes speed from `startRatio` to `endRatio` over `rampTime` (1/10000 s).
     std::function<LSoundSource(const LSoundSource&, double startRatio, double endRatio,
                                int32_t rampTime)> speed;
+    // Removes rumble and evens out loud and quiet passages (clear voice).
+    std::function<LSoundSource(const LSoundSource&)> clearVoice;
 };
 
 ChainParts defaultChainParts();

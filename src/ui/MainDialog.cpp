@@ -194,6 +194,7 @@ void MainDialog::command(int id) {
         case cmd::kStop: player_->stop(); break;
         case cmd::kStart: goToStart(); break;
         case cmd::kEnd: goToEnd(); break;
+        case cmd::kClearVoice: toggleClearVoice(); break;
         case cmd::kCut: pad_->cut(); break;
         case cmd::kCopy: pad_->copy(); break;
         case cmd::kPaste: pad_->paste(); break;

@@ -51,6 +51,7 @@ class QueueRecordCache;
 class QueueStatusWriter;
 class Settings;
 class Status;
+class WaveformStrip;
 
 // The background workers the window drives; none in a window without them.
 struct MainDialogWorkers {
@@ -71,6 +72,7 @@ public:
         double startRatio = 1.0, endRatio = 1.0;
         int32_t rampTime = 0;
         int32_t startFrame = 0;  // where the chain was positioned before play
+        bool clearVoice = false;
     };
 
     // The few questions and warnings the window puts to the user; tests
@@ -114,6 +116,8 @@ public:
 
     // Transport.
     void playAtSpeed(int percent);
+    // Turns clear voice on or off; a play in progress restarts with it.
+    void toggleClearVoice();
     void stop();
     void goToStart();
     void goToEnd();
@@ -151,6 +155,7 @@ public:
     QScrollBar* positionBar() const { return positionBar_; }
     LDBEdit* volumeControl() const { return volume_; }
     LDBDisplay* levelMeter() const { return meter_; }
+    WaveformStrip* waveformStrip() const { return waveform_; }
     // The dictaphone transfer dialog while it is open, else null.
     DockDialog* dockDialog() const;
 
@@ -162,6 +167,8 @@ signals:
     void dictationChanged(bool loaded);
     // Commands whose dialogs the frame owns (help, about, settings, exit).
     void frameCommand(int id);
+    // The position text changed (1/10000 s), with the duration it is part of.
+    void positionShown(int32_t position, int32_t duration);
 
 private:
     void buildLayout();
@@ -253,6 +260,7 @@ private:
     PressButton* forward_ = nullptr;
     QPushButton* end_ = nullptr;
     LDBDisplay* meter_ = nullptr;
+    WaveformStrip* waveform_ = nullptr;
     QScrollBar* positionBar_ = nullptr;
     QLabel* positionText_ = nullptr;
     LDBEdit* volume_ = nullptr;

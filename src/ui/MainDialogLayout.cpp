@@ -23,6 +23,7 @@
 #include "ui/MainDialog.h"
 #include "ui/PressButton.h"
 #include "ui/TypePad.h"
+#include "ui/WaveformStrip.h"
 
 namespace typix {
 
@@ -120,7 +121,12 @@ QGroupBox* MainDialog::buildTransportGroup() {
     positionText_ = named(new QLabel(transportGroup_), cmd::kPositionText);
     positionText_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     positionText_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral(" 0:00:00.0 ")));
-    grid->addWidget(positionText_, 0, 5);
+    // The total length of the waveform strip stands beside the position.
+    auto* times = new QHBoxLayout;
+    times->setSpacing(2);
+    times->addWidget(positionText_);
+    times->addWidget(waveform_->lengthText());
+    grid->addLayout(times, 0, 5);
     return transportGroup_;
 }
 
@@ -194,6 +200,7 @@ void MainDialog::buildLayout() {
     auto* top = new QGridLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
     top->setSpacing(4);
+    waveform_ = new WaveformStrip(*this);
     top->addWidget(buildFilesGroup(), 0, 0);
     auto* sender = buildSenderGroup();
     top->addWidget(sender, 0, 1, 1, 3);
@@ -203,10 +210,11 @@ void MainDialog::buildLayout() {
     middle->addWidget(buildDockGroup());
     top->addLayout(middle, 1, 1, 1, 3);
     // Full-width strips (a view of the whole dictation) go into this slot,
-    // under the transport and above the typing pad; it is empty by default.
+    // under the transport and above the typing pad: the waveform strip.
     stripSlot_ = new QVBoxLayout;
     stripSlot_->setContentsMargins(0, 0, 0, 0);
     top->addLayout(stripSlot_, 2, 0, 1, 5);
+    stripSlot_->addWidget(waveform_);
     top->addWidget(buildTypingGroup(), 3, 0, 1, 5);
     top->addWidget(buildStatusRow(), 4, 0, 1, 5);
     // A larger window gives its room to the typing pad; the panels above keep

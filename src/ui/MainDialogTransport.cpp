@@ -32,18 +32,30 @@ int MainDialog::clampSpeed(int percent) { return std::clamp(percent, 10, 200); }
 LSoundSource MainDialog::buildChain() {
     lastChain_ = ChainInfo{};
     if (!hasDictation()) return LSoundSource();
-    LSoundSource file = parts_.openAudio(current_);
-    int channels = file ? file->channels() : 1;
+    LSoundSource chain = parts_.openAudio(current_);
+    int channels = chain ? chain->channels() : 1;
     lastChain_.built = true;
     lastChain_.channels = channels;
     if (channels < 2) {
         channels_->close();
-        return file;
+    } else {
+        channels_->showFor(channels);
+        channels_->channelGains(channels, lastChain_.leftGains, lastChain_.rightGains);
+        lastChain_.mixed = true;
+        chain = parts_.mix(chain, lastChain_.leftGains, lastChain_.rightGains);
     }
-    channels_->showFor(channels);
-    channels_->channelGains(channels, lastChain_.leftGains, lastChain_.rightGains);
-    lastChain_.mixed = true;
-    return parts_.mix(file, lastChain_.leftGains, lastChain_.rightGains);
+    // Clear voice works on what the typist hears, after the channel mix; off,
+    // the chain is exactly the one without it.
+    if (settings_.clearVoice() && chain.usable() && parts_.clearVoice) {
+        lastChain_.clearVoice = true;
+        chain = parts_.clearVoice(chain);
+    }
+    return chain;
+}
+
+void MainDialog::toggleClearVoice() {
+    settings_.setClearVoice(!settings_.clearVoice());
+    if (player_->isPlaying() && !forwardScan_ && !rewindScan_) playAtSpeed(speed_);
 }
 
 bool MainDialog::startWithDeviceSettings() {
@@ -209,6 +221,7 @@ void MainDialog::setPosition(int32_t time) {
     showPosition();
     if (duration_ < time) duration_ = time;
     positionBar_->setValue(duration_ > 0 ? int(int64_t(position_) * 20 / duration_) : 0);
+    emit positionShown(position_, duration_);
 }
 
 void MainDialog::showPosition() {

@@ -95,6 +95,14 @@ QMenu* MainFrame::addTransportMenu() {
     addCommand(m, QStringLiteral("Rewind\t<- (or F7)"), cmd::kRewind);
     addCommand(m, QStringLiteral("Fast Forward\t-> (or F8)"), cmd::kForward);
     addCommand(m, QStringLiteral("End\tCtrl+End"), cmd::kEnd);
+    m->addSeparator();
+    // Checked from the setting whenever the menu opens, since the settings
+    // dialog changes it too.
+    QAction* clearVoice = addCommand(m, QStringLiteral("Clear &Voice"), cmd::kClearVoice);
+    clearVoice->setCheckable(true);
+    clearVoice->setChecked(settings_.clearVoice());
+    connect(m, &QMenu::aboutToShow, clearVoice,
+            [this, clearVoice] { clearVoice->setChecked(settings_.clearVoice()); });
     return m;
 }
 

@@ -185,6 +185,8 @@ QWidget* SettingsDialog::buildPlayback() {
     grid->addWidget(device_, 0, 1);
     grid->addWidget(label(QStringLiteral("Play Volume Level")), 1, 0);
     grid->addWidget(volume_, 1, 1);
+    clearVoice_ = check(QStringLiteral("Clear Voice (Less Rumble, Even Loudness)"), kClearVoice);
+    grid->addWidget(clearVoice_, 2, 0, 1, 2);
     return group;
 }
 
@@ -304,6 +306,7 @@ void SettingsDialog::load() {
     device_->setCurrentIndex(chosen < device_->count() ? chosen : -1);
     volume_->setValue(settings_.soundOutVolume());
     volume_->showValue();
+    clearVoice_->setChecked(settings_.clearVoice());
     slow_->setText(QString::number(settings_.slowSpeed()));
     fast_->setText(QString::number(settings_.fastSpeed()));
     int type = settings_.pedalType();
@@ -382,6 +385,7 @@ void SettingsDialog::accept() {
     settings_.setSoundOutDeviceName(device_->currentIndex() >= 0 ? hooks_.deviceId(device_->currentIndex())
                                                                  : std::string());
     settings_.setSoundOutVolume(volume_->value());
+    settings_.setClearVoice(clearVoice_->isChecked());
     if (pedal_->currentIndex() >= 0) {
         int type = pedal_->currentIndex();
         settings_.setPedalType(type);

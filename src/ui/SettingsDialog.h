@@ -44,6 +44,8 @@ public:
     // The note under the FTP server that says whether the password travels
     // encrypted.
     static constexpr int kFtpSecurityNote = 121;
+    // Playback through the clear-voice stage.
+    static constexpr int kClearVoice = 160;
 
     // What the typist chose for a certificate that cannot be verified.
     enum class CertificateChoice { Trust, UsePlainFtp, Cancel };
@@ -106,6 +108,7 @@ private:
     Hooks hooks_;
     QComboBox* device_ = nullptr;
     LDBEdit* volume_ = nullptr;
+    QCheckBox* clearVoice_ = nullptr;
     QLineEdit* slow_ = nullptr;
     QLineEdit* fast_ = nullptr;
     QComboBox* pedal_ = nullptr;

@@ -139,5 +139,21 @@ TEST(RenderOutput, RefusesToWriteOverItsInput) {
     }
 }
 
+// The codec libraries are loaded only by a run that decodes a codec: a PCM
+// render starts without them, a mu-law file brings them in.
+TEST(RenderOutput, LoadsTheCodecLibrariesOnlyForACodec) {
+    ScratchFolder dir;
+    writeFile(dir.file("pcm.wav"), inputWave(1, 8000, 16, 4000));
+    writeFile(dir.file("mulaw.wav"),
+              riffWave(chunk("fmt ", formatBody(18, 7, 1, 8000, 8)) + chunk("data", std::string(800, '\x55'))));
+    const struct { const char* input; bool loads; } cases[] = {{"pcm.wav", false}, {"mulaw.wav", true}};
+    for (const auto& c : cases) {
+        const CommandResult r = typixctl(dir, {"render", dir.file(c.input), dir.file("out.wav")},
+                                         "export LD_DEBUG=files");
+        EXPECT_EQ(r.status, 0) << c.input;
+        EXPECT_EQ(r.err.find("libavcodec") != std::string::npos, c.loads) << c.input;
+    }
+}
+
 }  // namespace
 }  // namespace typix

@@ -110,6 +110,38 @@ TEST(RenderCommand, RateSpeedAndBitsReachTheOutput) {
     EXPECT_NE(r.out.find("frames=300"), std::string::npos);
 }
 
+TEST(RenderCommand, ClearVoiceTakesNoValueAndRemovesAConstantOffset) {
+    // A constant offset is the lowest rumble there is: the high-pass takes it
+    // away entirely once the filter has filled, whatever the channel mix.
+    ScratchFolder dir;
+    writeFile(dir.file("in.wav"), pcmWave(1, 8000, 16, samples16(std::vector<int16_t>(8000, 3000))));
+    const std::string out = dir.file("out.wav");
+    CommandResult r = typixctl(dir, {"render", dir.file("in.wav"), out, "--clear-voice", "--mix", "0:0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto values = samplesOf(readFile(out));
+    ASSERT_EQ(values.size(), 8000u * 2);
+    for (size_t i = 200; i < values.size(); ++i) ASSERT_EQ(values[i], 0) << i;
+    r = typixctl(dir, {"render", dir.file("in.wav"), out, "--mix", "0:0"});
+    EXPECT_EQ(samplesOf(readFile(out)).back(), 3000) << "without it the offset stays";
+}
+
+TEST(WaveformCommand, PrintsBucketsOrColumnsAndFailsOnWhatIsNotAudio) {
+    ScratchFolder dir;
+    // 8000 Hz stereo counting up: 250 frames are four buckets, the last partial.
+    writeFile(dir.file("in.wav"), stereoCount(250));
+    CommandResult r = typixctl(dir, {"waveform", dir.file("in.wav")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "rate=8000\nframes=250\nbucketframes=80\nbuckets=4\n"
+                     "-80 80\n-160 160\n-240 240\n-250 250\n");
+    r = typixctl(dir, {"waveform", dir.file("in.wav"), "--columns", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "rate=8000\nframes=250\nbucketframes=80\ncolumns=2\n-160 160\n-250 250\n");
+    writeFile(dir.file("text.wav"), "not a wave file at all");
+    EXPECT_EQ(typixctl(dir, {"waveform", dir.file("text.wav")}).status, 1);
+    EXPECT_EQ(typixctl(dir, {"waveform", dir.file("in.wav"), "--columns", "0"}).status, 2);
+    EXPECT_EQ(typixctl(dir, {"waveform"}).status, 2);
+}
+
 TEST(RenderCommand, RejectsBadArguments) {
     ScratchFolder dir;
     writeFile(dir.file("in.wav"), stereoCount(10));

@@ -103,5 +103,42 @@ TEST(PcmSource, SetPositionSeeksToTheFrame) {
     }
 }
 
+// Reads that step back, overlap, straddle the read-ahead window's edges or
+// outgrow it: each one delivers exactly the frames at its position, whatever
+// the window held before.  Sample i of the file is ((i % 30000) + 1) * 16.
+TEST(PcmSource, OverlappingAndBackwardReadsDeliverTheFramesAtTheirPosition) {
+    ScratchFolder dir;
+    const int frames = 40000;
+    std::vector<int16_t> values(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) values[static_cast<size_t>(i)] = static_cast<int16_t>(i % 30000 + 1);
+    writeFile(dir.file("long.wav"), pcmWave(1, 44100, 16, samples16(values)));
+    LSoundSource src = openWaveFile(dir.file("long.wav"));
+    ASSERT_TRUE(src.usable());
+    const struct { int32_t at, frames; } reads[] = {
+        {0, 1102}, {1102, 551}, {551, 1102}, {1653, 551},  // a speed stage's steps
+        {8000, 400},                                      // across the first window's end
+        {7000, 100},                                      // back inside the earlier window
+        {100, 8192},                                      // a whole window, not aligned
+        {5000, 12000},                                    // larger than the window
+        {39900, 300},                                     // over the end
+        {-50, 120},                                       // before the start
+        {20000, 1}, {19999, 3}, {0, 1},
+    };
+    for (const auto& r : reads) {
+        src->setPosition(r.at);
+        const auto out = readFrames(src, r.frames);
+        for (int32_t k = 0; k < r.frames; ++k) {
+            const int32_t i = r.at + k;
+            const int32_t expected = i < 0 || i >= frames ? 0 : (i % 30000 + 1) * 16;
+            if (out[static_cast<size_t>(k)] != expected) {
+                ADD_FAILURE() << "read of " << r.frames << " at " << r.at << ": frame " << i << " is "
+                              << out[static_cast<size_t>(k)] << ", not " << expected;
+                break;
+            }
+        }
+        EXPECT_EQ(src->getPosition(), r.at + r.frames);
+    }
+}
+
 }  // namespace
 }  // namespace typix

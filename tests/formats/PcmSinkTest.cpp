@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "formats/LSNKPCMFile.h"
@@ -106,6 +107,30 @@ TEST(PcmSink, FailedSinkCountsFramesAndWritesNothing) {
     noChannels->write(block.data(), 10);
     noChannels.reset();
     EXPECT_FALSE(std::filesystem::exists(dir.file("zero.wav")));
+}
+
+// A write the system refuses marks the sink failed; the caller learns it
+// from failed() and finish() and never takes the file for complete.
+TEST(PcmSink, RefusedWritesAreReported) {
+    ScratchFolder dir;
+    const std::vector<int32_t> block(1000, 160);
+    const struct { const char* what; std::string path; bool ok; int error; } cases[] = {
+        {"a device that is always full", "/dev/full", false, ENOSPC},
+        {"a plain file", dir.file("good.wav"), true, 0},
+    };
+    for (const auto& c : cases) {
+        LSNKPCMFile<LSF16> sink(c.path, 8000, 1, 0, HeaderSync::Never);
+        sink.write(block.data(), 1000);
+        EXPECT_EQ(sink.framesWritten(), 1000) << c.what;
+        EXPECT_EQ(sink.failed(), !c.ok) << c.what;
+        EXPECT_EQ(sink.finish(), c.ok) << c.what;
+        EXPECT_EQ(sink.failureErrno(), c.error) << c.what;
+        EXPECT_EQ(sink.finish(), c.ok) << c.what << ": a second finish";
+    }
+    // Finished, the file is complete while the sink still exists.
+    const std::string bytes = readFile(dir.file("good.wav"));
+    EXPECT_EQ(bytes.size(), 46u + 2000u);
+    EXPECT_EQ(le32(bytes, 42), 2000u);
 }
 
 // The writer rewrites its header every rate * 4 frames; a reader of the same
