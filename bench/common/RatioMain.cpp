@@ -10,6 +10,20 @@
 
 namespace {
 
+// "group/impl/iterations:3/real_time" -> "group/impl": the options a case
+// runs with are not part of its name.
+std::string withoutRunOptions(std::string name) {
+    for (;;) {
+        const auto slash = name.rfind('/');
+        if (slash == std::string::npos) return name;
+        const std::string last = name.substr(slash + 1);
+        if (last.rfind("iterations:", 0) != 0 && last != "real_time" && last != "manual_time" &&
+            last != "process_time")
+            return name;
+        name.erase(slash);
+    }
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -18,7 +32,7 @@ public:
             if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
             const auto it = run.counters.find("items_per_second");
             if (it == run.counters.end()) continue;
-            const std::string name = run.benchmark_name();
+            const std::string name = withoutRunOptions(run.benchmark_name());
             const auto slash = name.rfind('/');
             if (slash == std::string::npos) continue;
             double& best = rates_[name.substr(0, slash)][name.substr(slash + 1)];

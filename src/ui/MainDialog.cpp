@@ -219,11 +219,32 @@ void MainDialog::copyAll() {
 }
 
 void MainDialog::rebuildList() {
+    ++listingSerial_;
     // Only the place writer changes places, so a listing made while it is
     // idle reads them as they stand and unchanged ones cost nothing.
     const StoredStatuses stored =
         placeWriter_->isIdle() ? StoredStatuses::Current : StoredStatuses::MaybeStale;
     std::vector<QueueEntry> queue = listQueue(settings_.currentFiles(), readings_.get());
+    showQueue(queue);
+    // The places go into the records on the writer's thread, and the status
+    // files follow when they are in.
+    placeWriter_->submit(settings_.currentFiles(), std::move(queue), stored);
+}
+
+void MainDialog::rebuildListSoon() {
+    const uint64_t serial = ++listingSerial_;
+    placeWriter_->submitListing(settings_.currentFiles(), [this, serial](const std::vector<QueueEntry>& queue) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, queue] {
+                // A rebuild made meanwhile has shown a newer listing.
+                if (serial == listingSerial_ && !cleanedUp_) showQueue(queue);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainDialog::showQueue(const std::vector<QueueEntry>& queue) {
     {
         QSignalBlocker quiet(list_);
         list_->clear();
@@ -232,9 +253,6 @@ void MainDialog::rebuildList() {
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
-    // The list shows the new order at once; the places go into the records
-    // on the writer's thread, and the status files follow when they are in.
-    placeWriter_->submit(settings_.currentFiles(), std::move(queue), stored);
     if (hasDictation()) {
         // The highlight returns to exactly the open dictation: "smith" is not
         // "Smith", and "Tape 1" is not "Tape 12".
@@ -337,7 +355,9 @@ void MainDialog::progressAndRefresh() {
     if (!workers_.loader) return;
     float fraction = workers_.loader->progress();
     progress_->setValue(fraction == 0.0f ? 0 : int(fraction * 100));
-    if (workers_.loader->TakeNewDictation()) rebuildList();
+    // Arrivals are listed on the place writer's thread: the window keeps
+    // answering while thousands of records are read.
+    if (workers_.loader->TakeNewDictation()) rebuildListSoon();
     // What the loader has to tell (a source it could not delete, an FTP
     // certificate problem) stands in the status line for a while.
     for (const std::string& text : workers_.loader->TakeNotices()) {
