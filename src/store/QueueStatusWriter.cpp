@@ -21,7 +21,16 @@ void QueueStatusWriter::submit(std::string currentFolder, std::vector<QueueEntry
     {
         const std::lock_guard<std::mutex> guard(mutex_);
         if (stopping_) return;
-        waiting_ = Job{std::move(currentFolder), std::move(queue), stored};
+        waiting_ = Job{std::move(currentFolder), std::move(queue), stored, {}};
+    }
+    changed_.notify_all();
+}
+
+void QueueStatusWriter::submitListing(std::string currentFolder, Listed listed) {
+    {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        if (stopping_) return;
+        waiting_ = Job{std::move(currentFolder), {}, StoredStatuses::Current, std::move(listed)};
     }
     changed_.notify_all();
 }
@@ -65,6 +74,12 @@ void QueueStatusWriter::loop() {
         waiting_.reset();
         writing_ = true;
         guard.unlock();
+        if (job.listed) {
+            // Only this thread writes places, so the listing reads them as
+            // they stand.
+            job.queue = listQueue(job.folder, cache_);
+            if (!abandonRequested()) job.listed(job.queue);
+        }
         const bool complete = writeQueueStatuses(job.folder, job.queue, job.stored,
                                                  [this] { return abandonRequested(); }, cache_);
         if (complete && whenWritten_) whenWritten_();

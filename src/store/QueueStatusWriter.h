@@ -42,6 +42,11 @@ public:
 
     // Hands over the queue of `currentFolder` as a listing read it.
     void submit(std::string currentFolder, std::vector<QueueEntry> queue, StoredStatuses stored);
+    // Lists `currentFolder` on the writer's thread (through the cache), hands
+    // the queue to `listed` there, then writes its places.  The listing and
+    // the writes count as one job: a newer submission replaces or abandons it.
+    using Listed = std::function<void(const std::vector<QueueEntry>& queue)>;
+    void submitListing(std::string currentFolder, Listed listed);
     // True when nothing is being written or waiting.  A listing made while
     // the writer is idle reads Current statuses: only the writer changes
     // places.  Any thread may ask, and may wait below.
@@ -55,6 +60,7 @@ private:
         std::string folder;
         std::vector<QueueEntry> queue;
         StoredStatuses stored = StoredStatuses::Current;
+        Listed listed;  // set: list here first
     };
     void loop();
     bool abandonRequested() const;

@@ -21,11 +21,13 @@
 
 namespace typix {
 
-const char* const DispatchDialog::kNoMailCaption = "Email Software not Compliant";
+const char* const DispatchDialog::kNoMailCaption =
+    QT_TRANSLATE_NOOP("typix::DispatchDialog", "Email Software not Compliant");
 const char* const DispatchDialog::kNoMailText =
-    "No mail system is set up, so the typing can't be sent.\n\n"
-    "Configure an SMTP server in Settings, or install a sendmail-compatible mail program "
-    "(such as msmtp or Postfix).";
+    QT_TRANSLATE_NOOP("typix::DispatchDialog",
+        "No mail system is set up, so the typing can't be sent.\n\n"
+        "Configure an SMTP server in Settings, or install a sendmail-compatible mail program "
+        "(such as msmtp or Postfix).");
 
 namespace {
 
@@ -36,7 +38,7 @@ W* named(W* widget, int id) {
 }
 
 QLabel* buddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    auto* label = new QLabel(DispatchDialog::tr(text), parent);
     label->setBuddy(buddy);
     return label;
 }
@@ -44,8 +46,8 @@ QLabel* buddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
 }  // namespace
 
 QString DispatchDialog::subjectFor(const std::string& name) {
-    if (name.empty()) return QStringLiteral("Dictation");
-    return QStringLiteral("Dictation (%1)").arg(QString::fromStdString(name));
+    if (name.empty()) return tr("Dictation");
+    return tr("Dictation (%1)").arg(QString::fromStdString(name));
 }
 
 DispatchDialog::DispatchDialog(Settings& settings, const std::string& recipient,
@@ -53,7 +55,7 @@ DispatchDialog::DispatchDialog(Settings& settings, const std::string& recipient,
                                QWidget* parent, Prompts prompts)
     : QDialog(parent), settings_(settings), prompts_(std::move(prompts)) {
     setObjectName(QStringLiteral("DispatchDialog"));
-    setWindowTitle(QStringLiteral("Dispatch"));
+    setWindowTitle(tr("Dispatch"));
     buildLayout();
     email_->setText(QString::fromStdString(recipient));
     subject_->setText(subjectFor(name));
@@ -75,17 +77,17 @@ void DispatchDialog::buildLayout() {
     message_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     attach_ = named(new QLineEdit(this), 104);
     attach_->setMaxLength(258);
-    auto* browseButton = named(new QPushButton(QStringLiteral("&Browse"), this), 105);
-    grid->addWidget(buddyLabel("&Email:", email_, this), 0, 0);
+    auto* browseButton = named(new QPushButton(tr("&Browse"), this), 105);
+    grid->addWidget(buddyLabel(QT_TR_NOOP("&Email:"), email_, this), 0, 0);
     grid->addWidget(email_, 0, 1, 1, 2);
-    grid->addWidget(buddyLabel("&Subject:", subject_, this), 1, 0);
+    grid->addWidget(buddyLabel(QT_TR_NOOP("&Subject:"), subject_, this), 1, 0);
     grid->addWidget(subject_, 1, 1, 1, 2);
     grid->addWidget(message_, 2, 0, 1, 3);
-    grid->addWidget(buddyLabel("&Attach:", attach_, this), 3, 0);
+    grid->addWidget(buddyLabel(QT_TR_NOOP("&Attach:"), attach_, this), 3, 0);
     grid->addWidget(attach_, 3, 1);
     grid->addWidget(browseButton, 3, 2);
     auto* buttons = new QDialogButtonBox(this);
-    auto* send = named(buttons->addButton(QStringLiteral("&Dispatch"), QDialogButtonBox::AcceptRole), 1);
+    auto* send = named(buttons->addButton(tr("&Dispatch"), QDialogButtonBox::AcceptRole), 1);
     send_ = send;
     busy_ = new QProgressBar(this);
     busy_->setObjectName(QStringLiteral("sending"));
@@ -95,8 +97,8 @@ void DispatchDialog::buildLayout() {
     state_ = new QLabel(this);
     state_->setObjectName(QStringLiteral("sendState"));
     state_->setWordWrap(true);
-    auto* cancel = named(buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole), 2);
-    auto* help = named(buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole), 9);
+    auto* cancel = named(buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole), 2);
+    auto* help = named(buttons->addButton(tr("Help"), QDialogButtonBox::HelpRole), 9);
     send->setDefault(true);
     grid->addWidget(state_, 4, 0, 1, 2);
     grid->addWidget(busy_, 4, 2);
@@ -118,10 +120,10 @@ void DispatchDialog::warn(const QString& caption, const QString& text) {
 void DispatchDialog::browse() {
     QString folder = QString::fromStdString(settings_.dispatchAttachDir());
     QString chosen = prompts_.openFile
-                         ? prompts_.openFile(QStringLiteral("Attach Document"), folder)
-                         : QFileDialog::getOpenFileName(this, QStringLiteral("Attach Document"),
+                         ? prompts_.openFile(tr("Attach Document"), folder)
+                         : QFileDialog::getOpenFileName(this, tr("Attach Document"),
                                                         folder,
-                                                        QStringLiteral("Document Files (*)"));
+                                                        tr("Document Files (*)"));
     if (chosen.isEmpty()) return;
     QFileInfo info(chosen);
     settings_.setDispatchAttachDir(info.absolutePath().toStdString() + "/");
@@ -146,14 +148,15 @@ void DispatchDialog::setSending(bool sending) {
     for (QWidget* field : std::initializer_list<QWidget*>{email_, subject_, message_, attach_, send_})
         field->setEnabled(!sending);
     busy_->setVisible(sending);
-    if (sending) state_->setText(QStringLiteral("Sending to %1 ... (Cancel stops)").arg(email_->text().trimmed()));
+    if (sending)
+        state_->setText(tr("Sending to %1 ... (Cancel stops)").arg(email_->text().trimmed()));
 }
 
 void DispatchDialog::dispatchMail() {
     if (sending_) return;
     MailSettings mail = mailSettingsFrom(settings_);
     if (!isMailAvailable(mail)) {
-        warn(QString::fromLatin1(kNoMailCaption), QString::fromLatin1(kNoMailText));
+        warn(tr(kNoMailCaption), tr(kNoMailText));
         return;
     }
     const std::string to = email_->text().trimmed().toStdString();
@@ -181,20 +184,20 @@ void DispatchDialog::sendFinished(const MailSendResult& result) {
         return;
     }
     if (result.cancelled) {
-        state_->setText(QStringLiteral("Sending was stopped; nothing was sent."));
+        state_->setText(tr("Sending was stopped; nothing was sent."));
         return;
     }
-    state_->setText(QStringLiteral("The mail was not sent."));
-    warn(QStringLiteral("Dispatch Failed"),
+    state_->setText(tr("The mail was not sent."));
+    warn(tr("Dispatch Failed"),
          QString::fromStdString(result.error) +
-             QStringLiteral("\n\nThe dictation stays in the list. Check the address and the "
-                            "mail settings, then try again."));
+             tr("\n\nThe dictation stays in the list. Check the address and the "
+                "mail settings, then try again."));
 }
 
 void DispatchDialog::reject() {
     if (sending_) {
         cancel_->store(true);
-        state_->setText(QStringLiteral("Stopping ..."));
+        state_->setText(tr("Stopping ..."));
         return;
     }
     QDialog::reject();

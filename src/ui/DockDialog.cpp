@@ -28,12 +28,15 @@ namespace typix {
 namespace {
 
 constexpr int kMaxDevices = 127;
-constexpr const char* kStartedText =
+constexpr const char* kStartedText = QT_TRANSLATE_NOOP(
+    "typix::DockDialog",
     "Please connect your portable dictaphone to your computer and press the play button on "
-    "your portable dictaphone.";
-constexpr const char* kStartFailedText =
-    "Unable to start transfer.\nThis may be because the sound card is being used.";
-constexpr const char* kRecordingText = "Recording dictation.\nWhen complete please click Done.";
+    "your portable dictaphone.");
+constexpr const char* kStartFailedText = QT_TRANSLATE_NOOP(
+    "typix::DockDialog",
+    "Unable to start transfer.\nThis may be because the sound card is being used.");
+constexpr const char* kRecordingText = QT_TRANSLATE_NOOP(
+    "typix::DockDialog", "Recording dictation.\nWhen complete please click Done.");
 
 DockDialog::Clock& clockForNewDialogs() {
     static DockDialog::Clock clock;
@@ -62,7 +65,7 @@ int DockDialog::defaultChannel(const std::vector<std::string>& sourceNames) {
 DockDialog::DockDialog(Settings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), clock_(clockForNewDialogs()) {
     setObjectName(QStringLiteral("DockDialog"));
-    setWindowTitle(QStringLiteral("Recording Portable Dictaphone"));
+    setWindowTitle(tr("Recording Portable Dictaphone"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
     buildLayout();
@@ -163,7 +166,7 @@ void DockDialog::start() {
     // A new file each time: a restart replaces what was recorded before.
     const LSoundSink sink = createPCMWaveFile(target_, kRate, 1, 16);
     const bool ok = recorder_.start(sink, kMaximumTime, activate_->value(), kPauseTime);
-    message_->setText(QString::fromLatin1(ok ? kStartedText : kStartFailedText));
+    message_->setText(tr(ok ? kStartedText : kStartFailedText));
     // The typist may retry once the device is free again.
     if (!ok) restart_->setEnabled(true);
 }
@@ -227,7 +230,7 @@ void DockDialog::closeWindow() {
 
 void DockDialog::onActivated(int32_t) {
     setRecordingControlsEnabled(true, true);
-    message_->setText(QString::fromLatin1(kRecordingText));
+    message_->setText(tr(kRecordingText));
     started_ = true;
     lastLoud_ = now();
 }

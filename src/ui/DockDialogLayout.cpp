@@ -35,17 +35,17 @@ LDBEdit* levelSlider(QWidget* parent, int id) {
 }  // namespace
 
 void DockDialog::buildLayout() {
-    auto* group = new QGroupBox(QStringLiteral(" &Connection Settings"), this);
+    auto* group = new QGroupBox(tr(" &Connection Settings"), this);
     devices_ = named(new QComboBox(group), 100);
     channels_ = named(new QComboBox(group), 101);
     volume_ = levelSlider(group, 102);
     activate_ = levelSlider(group, 103);
     auto* grid = new QGridLayout(group);
-    const char* labels[] = {"Sound Record Device", "Audio Input Channel", "Record Volume Level",
-                            "Activate Level"};
+    const char* labels[] = {QT_TR_NOOP("Sound Record Device"), QT_TR_NOOP("Audio Input Channel"),
+                            QT_TR_NOOP("Record Volume Level"), QT_TR_NOOP("Activate Level")};
     QWidget* fields[] = {devices_, channels_, volume_, activate_};
     for (int row = 0; row < 4; ++row) {
-        auto* label = new QLabel(QString::fromLatin1(labels[row]), group);
+        auto* label = new QLabel(tr(labels[row]), group);
         label->setBuddy(fields[row]);
         grid->addWidget(label, row, 0);
         grid->addWidget(fields[row], row, 1);
@@ -57,7 +57,7 @@ void DockDialog::buildLayout() {
     message_->setMinimumHeight(fontMetrics().height() * 3);
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    restart_ = named(new QPushButton(QStringLiteral("Restart"), this), 108);
+    restart_ = named(new QPushButton(tr("Restart"), this), 108);
     time_ = named(new QLabel(this), 109);
     time_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral(" 0:00:00.0 ")));
     meter_ = named(new LDBDisplay(this), 110);
@@ -67,9 +67,9 @@ void DockDialog::buildLayout() {
     recording->addWidget(time_);
     recording->addWidget(meter_, 1);
 
-    done_ = named(new QPushButton(QStringLiteral("&Done"), this), 1);
-    cancel_ = named(new QPushButton(QStringLiteral("Cancel"), this), 2);
-    help_ = named(new QPushButton(QStringLiteral("Help"), this), 9);
+    done_ = named(new QPushButton(tr("&Done"), this), 1);
+    cancel_ = named(new QPushButton(tr("Cancel"), this), 2);
+    help_ = named(new QPushButton(tr("Help"), this), 9);
     done_->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -93,16 +93,16 @@ void DockDialog::buildLayout() {
 
 void DockDialog::addToolTips() {
     const std::pair<QWidget*, const char*> tips[] = {
-        {devices_, "Select sound card to be used for connection"},
-        {channels_, "Select the sound input channel"},
-        {volume_, "Set the volume to record at"},
-        {activate_, "Set the automatic activate level"},
-        {restart_, "Restart the transfer"},
-        {done_, "Click when transfer is complete"},
-        {cancel_, "Cancel Transfer"},
-        {help_, "Display more instructions about using the Transfer feature"},
+        {devices_, QT_TR_NOOP("Select sound card to be used for connection")},
+        {channels_, QT_TR_NOOP("Select the sound input channel")},
+        {volume_, QT_TR_NOOP("Set the volume to record at")},
+        {activate_, QT_TR_NOOP("Set the automatic activate level")},
+        {restart_, QT_TR_NOOP("Restart the transfer")},
+        {done_, QT_TR_NOOP("Click when transfer is complete")},
+        {cancel_, QT_TR_NOOP("Cancel Transfer")},
+        {help_, QT_TR_NOOP("Display more instructions about using the Transfer feature")},
     };
-    for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromLatin1(tip));
+    for (const auto& [widget, tip] : tips) widget->setToolTip(tr(tip));
 }
 
 }  // namespace typix

@@ -29,11 +29,12 @@ FilesListBox::FilesListBox(QWidget* parent) : QListWidget(parent) {
 
 std::span<const CommandMenuItem> FilesListBox::menuItems() {
     static const CommandMenuItem items[] = {
-        {"&Load Dictation File\tF3", cmd::kLoadFile},
-        {"&Dispatch (Reply with Typing)\tCtrl+D", cmd::kDispatch},
-        {"Do&ne (No reply)\tCtrl+N", cmd::kDone},
-        {"&Delete\tCtrl+Del", cmd::kDelete},
-        {"Recover &Old Files\tCtrl+O", cmd::kRecover},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "&Load Dictation File\tF3"), cmd::kLoadFile},
+        {QT_TRANSLATE_NOOP("typix::MainDialog",
+            "&Dispatch (Reply with Typing)\tCtrl+D"), cmd::kDispatch},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "Do&ne (No reply)\tCtrl+N"), cmd::kDone},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "&Delete\tCtrl+Del"), cmd::kDelete},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "Recover &Old Files\tCtrl+O"), cmd::kRecover},
     };
     return items;
 }

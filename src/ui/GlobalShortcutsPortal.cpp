@@ -26,14 +26,21 @@ struct Shortcut {
 };
 // In the order of HotKeys::Id.
 const Shortcut kShortcuts[HotKeys::kCount] = {
-    {"seek-back", "Korvel Typix: 2 seconds back", "F7"},
-    {"seek-ahead", "Korvel Typix: 2 seconds ahead", "F8"},
-    {"play-normal", "Korvel Typix: play at normal speed", "F9"},
-    {"play-slow", "Korvel Typix: play slowly", "F10"},
-    {"play-fast", "Korvel Typix: play fast", "F11"},
-    {"stop", "Korvel Typix: stop", "F12"},
-    {"restore", "Korvel Typix: show the window", "F5"},
-    {"minimize", "Korvel Typix: minimize the window", "F6"},
+    {"seek-back", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: 2 seconds back"), "F7"},
+    {"seek-ahead", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: 2 seconds ahead"), "F8"},
+    {"play-normal", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: play at normal speed"), "F9"},
+    {"play-slow", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: play slowly"), "F10"},
+    {"play-fast", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: play fast"), "F11"},
+    {"stop", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal", "Korvel Typix: stop"), "F12"},
+    {"restore", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: show the window"), "F5"},
+    {"minimize", QT_TRANSLATE_NOOP("typix::GlobalShortcutsPortal",
+        "Korvel Typix: minimize the window"), "F6"},
 };
 
 // The portal's a(sa{sv}) list of shortcuts.
@@ -153,7 +160,7 @@ void GlobalShortcutsPortal::sessionCreated(uint response, const QVariantMap& res
     ShortcutList shortcuts;
     for (const Shortcut& s : kShortcuts)
         shortcuts.append({QLatin1String(s.name),
-                          {{QStringLiteral("description"), QLatin1String(s.description)},
+                          {{QStringLiteral("description"), tr(s.description)},
                            {QStringLiteral("preferred_trigger"), QLatin1String(s.key)}}});
     const QString token = newToken();
     awaitResponse(token, SLOT(shortcutsBound(uint, QVariantMap)));

@@ -11,7 +11,7 @@ namespace typix {
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window), browser_(new QTextBrowser(this)) {
     initUiResources();
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Korvel Typix Help"));
+    setWindowTitle(tr("Korvel Typix Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -4,6 +4,7 @@
 // current 4096-byte chunk.  The work itself is runInstallation() of the core;
 // this dialog shows it, asks the licence terms and reports errors in message
 // boxes (on standard error with TYPIX_ASSUME_YES=1).  Interface thread only.
+#include <QCoreApplication>
 #include "app/InstallLocations.h"
 #include "app/InstallSession.h"
 #include "ui/LProgressDialog.h"
@@ -11,6 +12,8 @@
 namespace typix {
 
 class InstallDialog : public LProgressDialog, protected InstallFrontEnd {
+    Q_DECLARE_TR_FUNCTIONS(typix::InstallDialog)
+
 public:
     InstallDialog(InstallLocations at, InstallSource source);
 
@@ -18,6 +21,10 @@ public:
 
     // The program's icon (SVG) from the bundled resources.
     static QByteArray iconSvg();
+    // A fixed text of the installation core (heading, captions, questions) in
+    // the user's language; texts made at run time come back as they are.
+    static QString coreText(const std::string& text);
+
     // The same icon drawn as PNG images at every size of kIconSizes.
     static std::vector<std::pair<int, std::string>> iconPngs();
 

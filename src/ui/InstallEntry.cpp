@@ -12,6 +12,7 @@
 #include "app/InstallSession.h"
 #include "ui/InstallDialog.h"
 #include "ui/SingleInstance.h"
+#include "ui/Translations.h"
 #include "ui/UninstallDialog.h"
 
 namespace typix {
@@ -51,6 +52,7 @@ int uninstall(const InstallLocations& at, bool isTemporaryCopy) {
 
 int runInstallMode(int argc, char** argv, StartMode mode) {
     QApplication app(argc, argv);
+    installTranslations(&app);
     QApplication::setApplicationName(QStringLiteral("Korvel Typix"));
     QPixmap icon;
     icon.loadFromData(InstallDialog::iconSvg(), "SVG");

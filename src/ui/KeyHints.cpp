@@ -1,5 +1,6 @@
 #include "ui/KeyHints.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "ui/CommandIds.h"
@@ -16,23 +17,30 @@ KeyMode keyModeOf(const MainDialog& dialog) {
 
 QString scanNotice(KeyMode mode) {
     if (mode == KeyMode::HotKeys)
-        return QStringLiteral("F7 and F8 jump 2 seconds; hold Ctrl+Left or Ctrl+Right (or the "
-                              "pedal) to hear the dictation rewind or fast-forward");
-    return QStringLiteral("Hold F7 or F8 to hear the dictation rewind or fast-forward");
+        return QCoreApplication::translate(
+            "typix::KeyHints", "F7 and F8 jump 2 seconds; hold Ctrl+Left or Ctrl+Right (or the "
+                               "pedal) to hear the dictation rewind or fast-forward");
+    return QCoreApplication::translate(
+        "typix::KeyHints", "Hold F7 or F8 to hear the dictation rewind or fast-forward");
 }
 
 QString rewindTip(KeyMode mode) {
-    return mode == KeyMode::HotKeys ? QStringLiteral("Rewind (hold Ctrl+Left; F7 jumps 2 s back)")
-                                    : QStringLiteral("Rewind (hold F7)");
+    return mode == KeyMode::HotKeys
+               ? QCoreApplication::translate("typix::KeyHints",
+                                             "Rewind (hold Ctrl+Left; F7 jumps 2 s back)")
+               : QCoreApplication::translate("typix::KeyHints", "Rewind (hold F7)");
 }
 
 QString forwardTip(KeyMode mode) {
     return mode == KeyMode::HotKeys
-               ? QStringLiteral("Fast Forward (hold Ctrl+Right; F8 jumps 2 s ahead)")
-               : QStringLiteral("Fast Forward (hold F8)");
+               ? QCoreApplication::translate("typix::KeyHints",
+                                             "Fast Forward (hold Ctrl+Right; F8 jumps 2 s ahead)")
+               : QCoreApplication::translate("typix::KeyHints", "Fast Forward (hold F8)");
 }
 
-QString playTip() { return QStringLiteral("Play (F9 plays at normal speed)"); }
+QString playTip() {
+    return QCoreApplication::translate("typix::KeyHints", "Play (F9 plays at normal speed)");
+}
 
 void showKeyHints(MainDialog& dialog, KeyMode mode) {
     if (QWidget* play = dialog.control(cmd::kPlay)) play->setToolTip(playTip());

@@ -63,7 +63,7 @@ void LProgressDialog::createWindow(QWidget* parent) {
     text->setObjectName(QStringLiteral("103"));
     text->setWordWrap(true);
     grid->addWidget(text, 3, 0, 1, 2);
-    auto* cancel = new QPushButton(QObject::tr("Cancel"), dialog);
+    auto* cancel = new QPushButton(tr("Cancel"), dialog);
     cancel->setObjectName(QStringLiteral("2"));
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     grid->addWidget(cancel, 3, 2);

@@ -7,6 +7,7 @@
 // responsive by calling pumpEvents() now and then; Cancel destroys the dialog,
 // which work() sees as cancelled() and should answer by returning.  A second
 // run() while one runs returns 0 at once.  Interface thread only.
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 
@@ -19,6 +20,8 @@ class QWidget;
 namespace typix {
 
 class LProgressDialog {
+    Q_DECLARE_TR_FUNCTIONS(typix::LProgressDialog)
+
 public:
     static constexpr int kTitleMax = 47;
     static constexpr int kTextMax = 79;

@@ -41,11 +41,11 @@ void LogoWin::paintEvent(QPaintEvent*) {
     p.setFont(body);
     QRect lines = text.adjusted(0, 22, 0, 0);
     p.drawText(lines, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               QStringLiteral("Version %1 for Linux\nTranscription player for typists\n"
-                              "Made by the Korvel Typix developers")
+               tr("Version %1 for Linux\nTranscription player for typists\n"
+                  "Made by the Korvel Typix developers")
                    .arg(QString::fromLatin1(kProgramVersion)));
     // The same licence as the package's copyright file and the AppStream data.
-    p.drawText(lines, Qt::AlignRight | Qt::AlignBottom, QStringLiteral("Proprietary software"));
+    p.drawText(lines, Qt::AlignRight | Qt::AlignBottom, tr("Proprietary software"));
     p.setPen(Qt::darkGray);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

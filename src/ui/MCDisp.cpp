@@ -37,7 +37,7 @@ void MCDisp::createWindow() {
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->setAttribute(Qt::WA_ShowWithoutActivating);
     w->setObjectName(QStringLiteral("MCD"));
-    w->setWindowTitle(QStringLiteral("Channels"));
+    w->setWindowTitle(tr("Channels"));
     int height = rows_ * 20 + 20;
     w->setFixedSize(120, height);
     placeBesideOwner(*w);

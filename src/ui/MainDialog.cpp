@@ -47,15 +47,20 @@ namespace {
 // Short notices shown in the status line, one every five seconds.  The empty
 // one tells how to scan with the keys in force (KeyHints).
 const char* const kNotices[] = {
-    "Korvel Typix - transcription made comfortable",
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Korvel Typix - transcription made comfortable"),
     nullptr,
-    "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops",
-    "Your typing is saved whenever you move to another dictation",
-    "Dispatch (Ctrl+D) sends your typing back to the author",
-    "Done files can be recovered for about ten days (Ctrl+O)",
-    "Drag the speed bar to slow down fast talkers",
-    "New dictation arrives by itself from FTP, the network and e-mail",
-    "Press F1 for help on keys, pedals and settings",
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "F9 plays at normal speed, F10 slowly, F11 fast; Escape stops"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Your typing is saved whenever you move to another dictation"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Dispatch (Ctrl+D) sends your typing back to the author"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "Done files can be recovered for about ten days (Ctrl+O)"),
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Drag the speed bar to slow down fast talkers"),
+    QT_TRANSLATE_NOOP("typix::MainDialog",
+        "New dictation arrives by itself from FTP, the network and e-mail"),
+    QT_TRANSLATE_NOOP("typix::MainDialog", "Press F1 for help on keys, pedals and settings"),
 };
 constexpr int kNoticeCount = int(sizeof(kNotices) / sizeof(kNotices[0]));
 
@@ -171,7 +176,7 @@ void MainDialog::nextStatusNotice() {
     // arrival would wait for the next big one; look for arrivals here as well.
     progressAndRefresh();
     const char* notice = kNotices[noticeIndex_];
-    statusLine_->setText(notice ? QString::fromLatin1(notice) : scanNotice(keyModeOf(*this)));
+    statusLine_->setText(notice ? tr(notice) : scanNotice(keyModeOf(*this)));
     noticeIndex_ = (noticeIndex_ + 1) % kNoticeCount;
     noticeTimer_.start(5000);
 }
@@ -214,11 +219,32 @@ void MainDialog::copyAll() {
 }
 
 void MainDialog::rebuildList() {
+    ++listingSerial_;
     // Only the place writer changes places, so a listing made while it is
     // idle reads them as they stand and unchanged ones cost nothing.
     const StoredStatuses stored =
         placeWriter_->isIdle() ? StoredStatuses::Current : StoredStatuses::MaybeStale;
     std::vector<QueueEntry> queue = listQueue(settings_.currentFiles(), readings_.get());
+    showQueue(queue);
+    // The places go into the records on the writer's thread, and the status
+    // files follow when they are in.
+    placeWriter_->submit(settings_.currentFiles(), std::move(queue), stored);
+}
+
+void MainDialog::rebuildListSoon() {
+    const uint64_t serial = ++listingSerial_;
+    placeWriter_->submitListing(settings_.currentFiles(), [this, serial](const std::vector<QueueEntry>& queue) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, queue] {
+                // A rebuild made meanwhile has shown a newer listing.
+                if (serial == listingSerial_ && !cleanedUp_) showQueue(queue);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainDialog::showQueue(const std::vector<QueueEntry>& queue) {
     {
         QSignalBlocker quiet(list_);
         list_->clear();
@@ -227,9 +253,6 @@ void MainDialog::rebuildList() {
             item->setData(Qt::UserRole, QVariant::fromValue<uint>(entry.key));
         }
     }
-    // The list shows the new order at once; the places go into the records
-    // on the writer's thread, and the status files follow when they are in.
-    placeWriter_->submit(settings_.currentFiles(), std::move(queue), stored);
     if (hasDictation()) {
         // The highlight returns to exactly the open dictation: "smith" is not
         // "Smith", and "Tape 1" is not "Tape 12".
@@ -332,7 +355,9 @@ void MainDialog::progressAndRefresh() {
     if (!workers_.loader) return;
     float fraction = workers_.loader->progress();
     progress_->setValue(fraction == 0.0f ? 0 : int(fraction * 100));
-    if (workers_.loader->TakeNewDictation()) rebuildList();
+    // Arrivals are listed on the place writer's thread: the window keeps
+    // answering while thousands of records are read.
+    if (workers_.loader->TakeNewDictation()) rebuildListSoon();
     // What the loader has to tell (a source it could not delete, an FTP
     // certificate problem) stands in the status line for a while.
     for (const std::string& text : workers_.loader->TakeNotices()) {

@@ -46,6 +46,7 @@ class LogoWin;
 class MCDisp;
 class PostWindow;
 class PressButton;
+struct QueueEntry;
 class QueueRecordCache;
 class QueueStatusWriter;
 class Settings;
@@ -101,6 +102,9 @@ public:
     // File list.  A rebuild lists the queue at once and writes the places
     // into the records on a thread of its own (placeWriter()).
     void rebuildList();
+    // The same for arrivals: the listing runs on the writer's thread, and the
+    // list follows as soon as it is read (unless a rebuild came meanwhile).
+    void rebuildListSoon();
     void loadSelected();
     void saveTyping();
     // Ends the window's work as closing it does: the loader's notifications
@@ -186,6 +190,7 @@ private:
     void disconnectLoader();
     void startLoader();
     void startStatusFiles();
+    void showQueue(const std::vector<QueueEntry>& queue);
 
     void showRecord();
     void clearRecord();
@@ -237,6 +242,7 @@ private:
     int noticeIndex_ = 0;
     ChainInfo lastChain_;
     bool cleanedUp_ = false;
+    uint64_t listingSerial_ = 0;  // counts rebuilds; the newest one's listing is shown
 
     QListWidget* list_ = nullptr;
     QPushButton* dispatch_ = nullptr;

@@ -27,7 +27,7 @@ QString audioFilesFilter() {
         const QString e = QString::fromStdString(extension);
         patterns << QLatin1Char('*') + e << QLatin1Char('*') + e.toUpper();
     }
-    return QStringLiteral("Audio files (%1)").arg(patterns.join(QLatin1Char(' ')));
+    return MainDialog::tr("Audio files (%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 }  // namespace
@@ -65,10 +65,10 @@ void MainDialog::deleteCurrent() {
     stop();
     if (!hasDictation()) return;
     bool yes = prompts_.askYesNo(
-        QStringLiteral("Confirm Delete"),
-        QStringLiteral("Are you sure you want to delete this file?\n\nOnce you have deleted a file "
-                       "is cannot be recovered. Use the Done button if you want to be able to "
-                       "recover the file."));
+        tr("Confirm Delete"),
+        tr("Are you sure you want to delete this file?\n\nOnce you have deleted a file "
+           "is cannot be recovered. Use the Done button if you want to be able to "
+           "recover the file."));
     if (!yes) return;
     std::string base = currentBase();
     deleteDictation(settings_.currentFiles(), base);
@@ -80,11 +80,12 @@ void MainDialog::loadDictationFile() {
     QString folder = QString::fromStdString(settings_.fileLoadDir());
     QString chosen;
     if (prompts_.openFile) {
-        chosen = prompts_.openFile(QStringLiteral("Load Dictation File"), folder);
+        chosen = prompts_.openFile(tr("Load Dictation File"), folder);
     } else {
-        chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Load Dictation File"), folder,
-                                              QStringLiteral("Dictation or Wave Files (*.dct *.DCT *.wav *.WAV);;") +
-                                                  audioFilesFilter() + QStringLiteral(";;All Files (*)"));
+        const QString filters = tr("Dictation or Wave Files (*.dct *.DCT *.wav *.WAV)") +
+                                QStringLiteral(";;") + audioFilesFilter() + QStringLiteral(";;") +
+                                tr("All Files (*)");
+        chosen = QFileDialog::getOpenFileName(this, tr("Load Dictation File"), folder, filters);
     }
     if (chosen.isEmpty()) return;
     QFileInfo info(chosen);

@@ -56,7 +56,7 @@ QLineEdit* readOnlyField(int id, int chars, QWidget* parent) {
 }  // namespace
 
 QGroupBox* MainDialog::buildFilesGroup() {
-    auto* group = new QGroupBox(QStringLiteral(" Files"), this);
+    auto* group = new QGroupBox(tr(" Files"), this);
     auto* row = new QHBoxLayout(group);
     list_ = named(new FilesListBox(group), cmd::kFileList);
     list_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 34);
@@ -65,9 +65,9 @@ QGroupBox* MainDialog::buildFilesGroup() {
     list_->setFixedHeight(fontMetrics().height() * 6);
     row->addWidget(list_, 1);
     auto* buttons = new QVBoxLayout;
-    dispatch_ = named(new QPushButton(QStringLiteral("Dispatch"), group), cmd::kDispatch);
-    done_ = named(new QPushButton(QStringLiteral("Done"), group), cmd::kDone);
-    delete_ = named(new QPushButton(QStringLiteral("Delete"), group), cmd::kDelete);
+    dispatch_ = named(new QPushButton(tr("Dispatch"), group), cmd::kDispatch);
+    done_ = named(new QPushButton(tr("Done"), group), cmd::kDone);
+    delete_ = named(new QPushButton(tr("Delete"), group), cmd::kDelete);
     for (QPushButton* b : {dispatch_, done_, delete_}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
@@ -78,15 +78,15 @@ QGroupBox* MainDialog::buildFilesGroup() {
 }
 
 QGroupBox* MainDialog::buildSenderGroup() {
-    senderGroup_ = named(new QGroupBox(QStringLiteral(" Sender Information"), this), 150);
+    senderGroup_ = named(new QGroupBox(tr(" Sender Information"), this), 150);
     auto* grid = new QGridLayout(senderGroup_);
     sender_ = named(new QPlainTextEdit(senderGroup_), 151);
     sender_->setReadOnly(true);
     sender_->setFixedHeight(fontMetrics().height() * 4 + 12);
     grid->addWidget(sender_, 0, 0, 1, 4);
-    priorityLabel_ = named(new QLabel(QStringLiteral("Priority"), senderGroup_), 155);
+    priorityLabel_ = named(new QLabel(tr("Priority"), senderGroup_), 155);
     priority_ = readOnlyField(156, 7, senderGroup_);
-    dateLabel_ = named(new QLabel(QStringLiteral("Date"), senderGroup_), 157);
+    dateLabel_ = named(new QLabel(tr("Date"), senderGroup_), 157);
     date_ = readOnlyField(158, 17, senderGroup_);
     grid->addWidget(priorityLabel_, 1, 0);
     grid->addWidget(priority_, 1, 1);
@@ -97,7 +97,7 @@ QGroupBox* MainDialog::buildSenderGroup() {
 }
 
 QGroupBox* MainDialog::buildTransportGroup() {
-    transportGroup_ = named(new QGroupBox(QStringLiteral(" Transport"), this), 200);
+    transportGroup_ = named(new QGroupBox(tr(" Transport"), this), 200);
     auto* grid = new QGridLayout(transportGroup_);
     grid->setHorizontalSpacing(2);
     grid->setVerticalSpacing(2);
@@ -133,7 +133,7 @@ QGroupBox* MainDialog::buildTransportGroup() {
 }
 
 QGroupBox* MainDialog::buildVolumeGroup() {
-    auto* group = new QGroupBox(QStringLiteral(" Volume"), this);
+    auto* group = new QGroupBox(tr(" Volume"), this);
     auto* column = new QVBoxLayout(group);
     column->setSpacing(2);
     volume_ = named(new LDBEdit(group), cmd::kVolume);
@@ -141,7 +141,7 @@ QGroupBox* MainDialog::buildVolumeGroup() {
     volume_->setFixedSize(volume_->textWidth() + fontMetrics().horizontalAdvance(QLatin1Char('0')) * 7,
                           fontMetrics().height() + 2);
     column->addWidget(volume_);
-    column->addWidget(new QLabel(QStringLiteral("Speed"), group));
+    column->addWidget(new QLabel(tr("Speed"), group));
     speedBar_ = named(new QScrollBar(Qt::Horizontal, group), cmd::kSpeedBar);
     speedBar_->setFixedHeight(fontMetrics().height() - 4);
     // The speed in force as text beside the bar, wide enough for "200 %".
@@ -157,7 +157,7 @@ QGroupBox* MainDialog::buildVolumeGroup() {
     // Clear voice beside the volume, where the typist sets how the voice
     // sounds; a click goes through the same command as the Transport menu
     // item, so a play in progress restarts once.
-    auto* clearVoice = named(new QCheckBox(QStringLiteral("Clear Voice"), group), cmd::kClearVoice);
+    auto* clearVoice = named(new QCheckBox(tr("Clear Voice"), group), cmd::kClearVoice);
     clearVoice->setChecked(settings_.clearVoice());
     connect(clearVoice, &QCheckBox::clicked, this, [this](bool on) {
         if (on != settings_.clearVoice()) command(cmd::kClearVoice);
@@ -168,7 +168,7 @@ QGroupBox* MainDialog::buildVolumeGroup() {
 }
 
 QGroupBox* MainDialog::buildDockGroup() {
-    auto* group = new QGroupBox(QStringLiteral(" Dock"), this);
+    auto* group = new QGroupBox(tr(" Dock"), this);
     auto* column = new QVBoxLayout(group);
     dock_ = transportButton(new QPushButton(group), cmd::kDock);
     dock_->setCheckable(true);
@@ -178,7 +178,7 @@ QGroupBox* MainDialog::buildDockGroup() {
 }
 
 QGroupBox* MainDialog::buildTypingGroup() {
-    typingGroup_ = named(new QGroupBox(QStringLiteral(" Typing Pad"), this), 399);
+    typingGroup_ = named(new QGroupBox(tr(" Typing Pad"), this), 399);
     auto* column = new QVBoxLayout(typingGroup_);
     pad_ = named(new TypePad(typingGroup_), cmd::kTypingPad);
     pad_->setMinimumHeight(fontMetrics().height() * 12);
@@ -240,22 +240,22 @@ void MainDialog::buildLayout() {
 void MainDialog::addToolTips() {
     struct Tip { QWidget* control; const char* text; };
     const Tip tips[] = {
-        {list_, "List of current files"},
-        {dispatch_, "Reply to sender with typing (Ctrl+D)"},
-        {done_, "Mark file as Done and remove from list (Ctrl+N)"},
-        {delete_, "Delete file - unrecoverable (Ctrl+Del)"},
-        {priority_, "Priority (importance) of file"},
-        {stop_, "Stop (Escape)"},
-        {start_, "Go to Start (Ctrl+Home)"},
-        {end_, "Go to End (Ctrl+End)"},
-        {volume_, "Playback volume level control"},
-        {speedBar_, "Playback speed control"},
-        {control(cmd::kClearVoice), "Less rumble, even loudness (Transport menu: Clear Voice)"},
-        {dock_, "Transfer recording from Portable Dictaphone (Ctrl+L)"},
-        {pad_, "Type here (right click for menu)"},
-        {progress_, "Current load progress"},
+        {list_, QT_TR_NOOP("List of current files")},
+        {dispatch_, QT_TR_NOOP("Reply to sender with typing (Ctrl+D)")},
+        {done_, QT_TR_NOOP("Mark file as Done and remove from list (Ctrl+N)")},
+        {delete_, QT_TR_NOOP("Delete file - unrecoverable (Ctrl+Del)")},
+        {priority_, QT_TR_NOOP("Priority (importance) of file")},
+        {stop_, QT_TR_NOOP("Stop (Escape)")},
+        {start_, QT_TR_NOOP("Go to Start (Ctrl+Home)")},
+        {end_, QT_TR_NOOP("Go to End (Ctrl+End)")},
+        {volume_, QT_TR_NOOP("Playback volume level control")},
+        {speedBar_, QT_TR_NOOP("Playback speed control")},
+        {control(cmd::kClearVoice), QT_TR_NOOP("Less rumble, even loudness (Transport menu: Clear Voice)")},
+        {dock_, QT_TR_NOOP("Transfer recording from Portable Dictaphone (Ctrl+L)")},
+        {pad_, QT_TR_NOOP("Type here (right click for menu)")},
+        {progress_, QT_TR_NOOP("Current load progress")},
     };
-    for (const Tip& tip : tips) tip.control->setToolTip(QString::fromLatin1(tip.text));
+    for (const Tip& tip : tips) tip.control->setToolTip(tr(tip.text));
     showKeyHints(*this, KeyMode::WindowKeys);  // the hot keys' set-up says otherwise
 }
 

@@ -18,7 +18,7 @@ void MainDialog::showCommandMenu(QWidget* over, QPoint at, bool forList) {
             menu.addSeparator();
             return;
         }
-        QAction* a = menu.addAction(QString::fromLatin1(item.text));
+        QAction* a = menu.addAction(tr(item.text));
         a->setEnabled(isCommandEnabled(item.id));
         connect(a, &QAction::triggered, this, [this, id = item.id] { command(id); });
     };

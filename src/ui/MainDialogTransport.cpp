@@ -103,10 +103,10 @@ void MainDialog::startPlayback(int percent, PlayStart how) {
         // The file, not the sound card, is at fault: say so, and which file.
         play_->setChecked(false);
         const std::string file = current_.substr(current_.rfind('/') + 1);
-        prompts_.warn(QStringLiteral("Cannot Read Dictation"),
-                      QStringLiteral("The file \"%1\" cannot be read as audio.\n\nIt may be "
-                                     "damaged, incomplete or not a wave file. Ask the sender "
-                                     "for the dictation again.")
+        prompts_.warn(tr("Cannot Read Dictation"),
+                      tr("The file \"%1\" cannot be read as audio.\n\nIt may be "
+                         "damaged, incomplete or not a wave file. Ask the sender "
+                         "for the dictation again.")
                           .arg(QString::fromUtf8(file.data(), qsizetype(file.size()))));
         return;
     }
@@ -120,10 +120,10 @@ void MainDialog::startPlayback(int percent, PlayStart how) {
     }
     if (!player_->play(chain)) {
         play_->setChecked(false);
-        prompts_.warn(QStringLiteral("Sound Device Error"),
-                      QStringLiteral("Unable to start playback.\n\nThis might mean you do not have a "
-                                     "sound card installed or the sound card is being used by "
-                                     "another application. Please check the Hardware Settings."));
+        prompts_.warn(tr("Sound Device Error"),
+                      tr("Unable to start playback.\n\nThis might mean you do not have a "
+                         "sound card installed or the sound card is being used by "
+                         "another application. Please check the Hardware Settings."));
     }
 }
 

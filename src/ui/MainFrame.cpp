@@ -67,39 +67,39 @@ QAction* MainFrame::action(int commandId) const {
 // The keys named after a tab in the menu texts are the window's own keyboard
 // (MainDialog::handleKey), which treats a held key differently from a tap.
 QMenu* MainFrame::addFileMenu() {
-    QMenu* m = menuBar()->addMenu(QStringLiteral("&File"));
-    addCommand(m, QStringLiteral("&Load Dictation File\tF3"), cmd::kLoadFile);
-    addCommand(m, QStringLiteral("&Dispatch (Reply with Typing)\tCtrl+D"), cmd::kDispatch);
-    addCommand(m, QStringLiteral("Do&ne (No reply)\tCtrl+N"), cmd::kDone);
-    addCommand(m, QStringLiteral("&Delete\tCtrl+Del"), cmd::kDelete);
-    addCommand(m, QStringLiteral("Recover &Old Files\tCtrl+O"), cmd::kRecover);
+    QMenu* m = menuBar()->addMenu(tr("&File"));
+    addCommand(m, tr("&Load Dictation File\tF3"), cmd::kLoadFile);
+    addCommand(m, tr("&Dispatch (Reply with Typing)\tCtrl+D"), cmd::kDispatch);
+    addCommand(m, tr("Do&ne (No reply)\tCtrl+N"), cmd::kDone);
+    addCommand(m, tr("&Delete\tCtrl+Del"), cmd::kDelete);
+    addCommand(m, tr("Recover &Old Files\tCtrl+O"), cmd::kRecover);
     m->addSeparator();
-    addCommand(m, QStringLiteral("Transfer from Portable Dictaphone..."), cmd::kDock);
+    addCommand(m, tr("Transfer from Portable Dictaphone..."), cmd::kDock);
     m->addSeparator();
-    addCommand(m, QStringLiteral("Settings..."), cmd::kSettings);
+    addCommand(m, tr("Settings..."), cmd::kSettings);
     m->addSeparator();
-    addCommand(m, QStringLiteral("E&xit\tAlt+F4"), cmd::kExit);
+    addCommand(m, tr("E&xit\tAlt+F4"), cmd::kExit);
     return m;
 }
 
 QMenu* MainFrame::addTransportMenu() {
-    QMenu* m = menuBar()->addMenu(QStringLiteral("&Transport"));
-    addCommand(m, QStringLiteral("&Play\tF9"), cmd::kPlay);
-    addCommand(m, QStringLiteral("Play Slow Speed\tF10"), cmd::kPlaySlow);
-    addCommand(m, QStringLiteral("Play Normal Speed\tF9"), cmd::kPlay);
-    addCommand(m, QStringLiteral("Play Fast Speed\tF11"), cmd::kPlayFast);
-    addCommand(m, QStringLiteral("&Stop\tEsc (or F12)"), cmd::kStop);
+    QMenu* m = menuBar()->addMenu(tr("&Transport"));
+    addCommand(m, tr("&Play\tF9"), cmd::kPlay);
+    addCommand(m, tr("Play Slow Speed\tF10"), cmd::kPlaySlow);
+    addCommand(m, tr("Play Normal Speed\tF9"), cmd::kPlay);
+    addCommand(m, tr("Play Fast Speed\tF11"), cmd::kPlayFast);
+    addCommand(m, tr("&Stop\tEsc (or F12)"), cmd::kStop);
     m->addSeparator();
-    addCommand(m, QStringLiteral("Start\tCtrl+Home"), cmd::kStart);
+    addCommand(m, tr("Start\tCtrl+Home"), cmd::kStart);
     // Rewind and Fast Forward scan while a key or button is held; the menu
     // items only name the keys.
-    addCommand(m, QStringLiteral("Rewind\t<- (or F7)"), cmd::kRewind);
-    addCommand(m, QStringLiteral("Fast Forward\t-> (or F8)"), cmd::kForward);
-    addCommand(m, QStringLiteral("End\tCtrl+End"), cmd::kEnd);
+    addCommand(m, tr("Rewind\t<- (or F7)"), cmd::kRewind);
+    addCommand(m, tr("Fast Forward\t-> (or F8)"), cmd::kForward);
+    addCommand(m, tr("End\tCtrl+End"), cmd::kEnd);
     m->addSeparator();
     // Checked from the setting whenever the menu opens, since the settings
     // dialog changes it too.
-    QAction* clearVoice = addCommand(m, QStringLiteral("Clear &Voice"), cmd::kClearVoice);
+    QAction* clearVoice = addCommand(m, tr("Clear &Voice"), cmd::kClearVoice);
     clearVoice->setCheckable(true);
     clearVoice->setChecked(settings_.clearVoice());
     connect(m, &QMenu::aboutToShow, clearVoice,
@@ -113,21 +113,21 @@ QMenu* MainFrame::addTransportMenu() {
 void MainFrame::buildMenu() {
     addFileMenu();
     addTransportMenu();
-    QMenu* typing = menuBar()->addMenu(QStringLiteral("Ty&ping"));
-    addCommand(typing, QStringLiteral("Cu&t\tCtrl+X"), cmd::kCut);
-    addCommand(typing, QStringLiteral("&Copy\tCtrl+C"), cmd::kCopy);
-    addCommand(typing, QStringLiteral("&Paste\tCtrl+V"), cmd::kPaste);
-    addCommand(typing, QStringLiteral("Copy &All\tCtrl+A"), cmd::kCopyAll);
+    QMenu* typing = menuBar()->addMenu(tr("Ty&ping"));
+    addCommand(typing, tr("Cu&t\tCtrl+X"), cmd::kCut);
+    addCommand(typing, tr("&Copy\tCtrl+C"), cmd::kCopy);
+    addCommand(typing, tr("&Paste\tCtrl+V"), cmd::kPaste);
+    addCommand(typing, tr("Copy &All\tCtrl+A"), cmd::kCopyAll);
     typing->addSeparator();
-    addCommand(typing, QStringLiteral("Insert &Time Mark\tCtrl+T"), cmd::kInsertTimeMark);
-    QMenu* settingsMenu = menuBar()->addMenu(QStringLiteral("&Settings"));
-    addCommand(settingsMenu, QStringLiteral("Hardware Settings..."), cmd::kSettings);
+    addCommand(typing, tr("Insert &Time Mark\tCtrl+T"), cmd::kInsertTimeMark);
+    QMenu* settingsMenu = menuBar()->addMenu(tr("&Settings"));
+    addCommand(settingsMenu, tr("Hardware Settings..."), cmd::kSettings);
     // The Help menu sits at the right end where the style puts it there.
     menuBar()->addSeparator();
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    addCommand(help, QStringLiteral("&Help Contents\tF1"), cmd::kHelpContents);
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    addCommand(help, tr("&Help Contents\tF1"), cmd::kHelpContents);
     help->addSeparator();
-    addCommand(help, QStringLiteral("&About..."), cmd::kAbout);
+    addCommand(help, tr("&About..."), cmd::kAbout);
 }
 
 void MainFrame::updateCommandStates() {
@@ -135,10 +135,10 @@ void MainFrame::updateCommandStates() {
 }
 
 void MainFrame::showAbout() {
-    QMessageBox::about(this, QStringLiteral("About Korvel Typix"),
-                       QStringLiteral("<b>Korvel Typix</b> %1<br>A transcription player for "
-                                      "typists: a queue of dictations, playback at any speed, "
-                                      "foot pedals and a typing pad in one window.")
+    QMessageBox::about(this, tr("About Korvel Typix"),
+                       tr("<b>Korvel Typix</b> %1<br>A transcription player for "
+                          "typists: a queue of dictations, playback at any speed, "
+                          "foot pedals and a typing pad in one window.")
                            .arg(QString::fromLatin1(kProgramVersion)));
     update();
 }

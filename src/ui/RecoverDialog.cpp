@@ -24,7 +24,7 @@ RecoverDialog::RecoverDialog(Settings& settings, std::unique_ptr<TransportPlayer
                              QWidget* parent)
     : QDialog(parent), settings_(settings), player_(std::move(player)) {
     setObjectName(QStringLiteral("RecoverDialog"));
-    setWindowTitle(QStringLiteral("Recover Old Files"));
+    setWindowTitle(tr("Recover Old Files"));
     buildLayout();
     player_->setListener(this, false);
     fillList();
@@ -41,7 +41,7 @@ QPushButton* RecoverDialog::addButton(QVBoxLayout* column, const QString& text, 
 
 void RecoverDialog::buildLayout() {
     auto* row = new QHBoxLayout(this);
-    auto* group = new QGroupBox(QStringLiteral(" &Files"), this);
+    auto* group = new QGroupBox(tr(" &Files"), this);
     auto* groupLayout = new QVBoxLayout(group);
     list_ = new QListWidget(group);
     list_->setObjectName(QStringLiteral("101"));
@@ -52,10 +52,10 @@ void RecoverDialog::buildLayout() {
     // style's own button order is.
     auto* buttons = new QVBoxLayout;
     buttons->addStretch(1);
-    auto* recoverButton = addButton(buttons, QStringLiteral("&Recover"), QStringLiteral("1"));
+    auto* recoverButton = addButton(buttons, tr("&Recover"), QStringLiteral("1"));
     recoverButton->setDefault(true);
-    play_ = addButton(buttons, QStringLiteral("&Play"), QStringLiteral("102"));
-    auto* cancel = addButton(buttons, QStringLiteral("Cancel"), QStringLiteral("2"));
+    play_ = addButton(buttons, tr("&Play"), QStringLiteral("102"));
+    auto* cancel = addButton(buttons, tr("Cancel"), QStringLiteral("2"));
     row->addLayout(buttons);
     connect(recoverButton, &QPushButton::clicked, this, &RecoverDialog::recover);
     connect(play_, &QPushButton::clicked, this, &RecoverDialog::togglePlay);
@@ -123,9 +123,9 @@ void RecoverDialog::togglePlay() {
     if (source && source.usable()) player_->play(source);
 }
 
-void RecoverDialog::onStarted() { play_->setText(QStringLiteral("&Stop")); }
+void RecoverDialog::onStarted() { play_->setText(tr("&Stop")); }
 
-void RecoverDialog::onStopped() { play_->setText(QStringLiteral("&Play")); }
+void RecoverDialog::onStopped() { play_->setText(tr("&Play")); }
 
 void RecoverDialog::cleanUp() {
     if (cleanedUp_) return;

@@ -38,10 +38,13 @@ struct Interval {
     int upTo;     // largest stored value shown as this entry
 };
 constexpr Interval kIntervals[] = {
-    {"Every 5 mins", 300, 600},       {"Every 20 mins", 1200, 1800},
-    {"Every Hour", 3600, 4500},       {"Every 2 Hours", 7200, 9000},
-    {"Every 3 Hours", 10800, 14400},  {"Every 5 Hours", 18000, 86400},
-    {"Never", 0, 0},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every 5 mins"), 300, 600},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every 20 mins"), 1200, 1800},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every Hour"), 3600, 4500},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every 2 Hours"), 7200, 9000},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every 3 Hours"), 10800, 14400},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Every 5 Hours"), 18000, 86400},
+    {QT_TRANSLATE_NOOP("typix::SettingsDialog", "Never"), 0, 0},
 };
 constexpr int kIntervalCount = int(std::size(kIntervals));
 constexpr int kNever = kIntervalCount - 1;
@@ -75,9 +78,9 @@ SettingsDialog::Hooks withDefaults(SettingsDialog::Hooks h, QWidget* parent) {
     if (!h.chooseCertificate)
         h.chooseCertificate = [parent](const QString& title, const QString& text) {
             QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
-            QPushButton* trust = box.addButton(QStringLiteral("&Trust This Certificate"),
+            QPushButton* trust = box.addButton(SettingsDialog::tr("&Trust This Certificate"),
                                                QMessageBox::AcceptRole);
-            QPushButton* plain = box.addButton(QStringLiteral("Use &Plain FTP (ftp://)"),
+            QPushButton* plain = box.addButton(SettingsDialog::tr("Use &Plain FTP (ftp://)"),
                                                QMessageBox::DestructiveRole);
             box.addButton(QMessageBox::Cancel);
             box.exec();
@@ -104,7 +107,7 @@ int SettingsDialog::intervalSeconds(int index) {
 SettingsDialog::SettingsDialog(Settings& settings, BGLoad* loader, QWidget* parent, Hooks hooks)
     : QDialog(parent), settings_(settings), loader_(loader) {
     hooks_ = withDefaults(std::move(hooks), this);
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(tr("Settings"));
     buildLayout();
     load();
 }
@@ -158,8 +161,9 @@ void SettingsDialog::buildLayout() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     struct B { const char* text; int id; };
-    for (B b : {B{"OK", 1}, B{"Cancel", 2}, B{"Help", 9}}) {
-        auto* button = new QPushButton(QString::fromLatin1(b.text), this);
+    for (B b : {B{QT_TR_NOOP("OK"), 1}, B{QT_TR_NOOP("Cancel"), 2},
+                B{QT_TR_NOOP("Help"), 9}}) {
+        auto* button = new QPushButton(tr(b.text), this);
         button->setObjectName(QString::number(b.id));
         buttons->addWidget(button);
         if (b.id == 1) {
@@ -175,38 +179,38 @@ void SettingsDialog::buildLayout() {
 }
 
 QWidget* SettingsDialog::buildPlayback() {
-    auto* group = new QGroupBox(QStringLiteral("&Playback"), this);
+    auto* group = new QGroupBox(tr("&Playback"), this);
     auto* grid = new QGridLayout(group);
     device_ = new QComboBox(this);
     device_->setObjectName(QStringLiteral("101"));
     volume_ = new LDBEdit(this);
     volume_->setObjectName(QStringLiteral("102"));
-    grid->addWidget(label(QStringLiteral("Sound Play Device")), 0, 0);
+    grid->addWidget(label(tr("Sound Play Device")), 0, 0);
     grid->addWidget(device_, 0, 1);
-    grid->addWidget(label(QStringLiteral("Play Volume Level")), 1, 0);
+    grid->addWidget(label(tr("Play Volume Level")), 1, 0);
     grid->addWidget(volume_, 1, 1);
-    clearVoice_ = check(QStringLiteral("Clear Voice (Less Rumble, Even Loudness)"), kClearVoice);
+    clearVoice_ = check(tr("Clear Voice (Less Rumble, Even Loudness)"), kClearVoice);
     grid->addWidget(clearVoice_, 2, 0, 1, 2);
     return group;
 }
 
 QWidget* SettingsDialog::buildSpeeds() {
-    auto* group = new QGroupBox(QStringLiteral("Variable Playback Speed"), this);
+    auto* group = new QGroupBox(tr("Variable Playback Speed"), this);
     auto* row = new QHBoxLayout(group);
     slow_ = edit(130);
     fast_ = edit(131);
     for (QLineEdit* e : {slow_, fast_}) e->setMaxLength(5);
-    row->addWidget(label(QStringLiteral("Slow Playback")));
+    row->addWidget(label(tr("Slow Playback")));
     row->addWidget(slow_);
     row->addWidget(label(QStringLiteral("%")));
-    row->addWidget(label(QStringLiteral("Fast Playback")));
+    row->addWidget(label(tr("Fast Playback")));
     row->addWidget(fast_);
     row->addWidget(label(QStringLiteral("%")));
     return group;
 }
 
 QWidget* SettingsDialog::buildPedal() {
-    auto* group = new QGroupBox(QStringLiteral("&Foot Pedal and Hot Key Control"), this);
+    auto* group = new QGroupBox(tr("&Foot Pedal and Hot Key Control"), this);
     auto* column = new QVBoxLayout(group);
     pedal_ = new QComboBox(this);
     pedal_->setObjectName(QStringLiteral("141"));
@@ -218,9 +222,9 @@ QWidget* SettingsDialog::buildPedal() {
     pedalText_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pedalText_->setMinimumHeight(48);
     pedalText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    hotKeys_ = check(QStringLiteral("Use System-Wide Hot Keys (F5 - F12)"), 140);
-    hotKeyNote_ = label(QStringLiteral("System-wide keys are not available in this session; "
-                                       "F5 - F12 work in the Korvel Typix window. ") +
+    hotKeys_ = check(tr("Use System-Wide Hot Keys (F5 - F12)"), 140);
+    hotKeyNote_ = label(tr("System-wide keys are not available in this session; "
+                           "F5 - F12 work in the Korvel Typix window. ") +
                             desktopShortcutHowTo(),
                         kHotKeyNote);
     hotKeyNote_->setWordWrap(true);
@@ -233,30 +237,32 @@ QWidget* SettingsDialog::buildPedal() {
 }
 
 QWidget* SettingsDialog::buildIncoming() {
-    auto* group = new QGroupBox(QStringLiteral("&Incoming"), this);
+    auto* group = new QGroupBox(tr("&Incoming"), this);
     auto* grid = new QGridLayout(group);
-    email_ = check(QStringLiteral("Email (Scan Incoming Attachment Folder)"), 103);
-    lan_ = check(QStringLiteral("LAN (Shared Folder on Computer Network)"), 106);
-    ftp_ = check(QStringLiteral("Direct Internet (via FTP host)"), 109);
+    email_ = check(tr("Email (Scan Incoming Attachment Folder)"), 103);
+    lan_ = check(tr("LAN (Shared Folder on Computer Network)"), 106);
+    ftp_ = check(tr("Direct Internet (via FTP host)"), 109);
     interval_ = new QComboBox(this);
     interval_->setObjectName(QStringLiteral("119"));
-    for (const Interval& i : kIntervals) interval_->addItem(QString::fromLatin1(i.text));
-    auto* now = new QPushButton(QStringLiteral("Check Now"), this);
+    for (const Interval& i : kIntervals) interval_->addItem(tr(i.text));
+    auto* now = new QPushButton(tr("Check Now"), this);
     now->setObjectName(QStringLiteral("120"));
     connect(now, &QPushButton::clicked, this, &SettingsDialog::checkNow);
 
     int r = 0;
     grid->addWidget(email_, r++, 0, 1, 3);
-    grid->addWidget(label(QStringLiteral("Attach Folder"), 104), r, 0);
+    grid->addWidget(label(tr("Attach Folder"), 104), r, 0);
     grid->addWidget(edit(105), r++, 1, 1, 2);
     grid->addWidget(lan_, r++, 0, 1, 3);
-    grid->addWidget(label(QStringLiteral("Shared Folder"), 107), r, 0);
+    grid->addWidget(label(tr("Shared Folder"), 107), r, 0);
     grid->addWidget(edit(108), r++, 1, 1, 2);
     grid->addWidget(ftp_, r++, 0, 1, 3);
     struct Row { const char* text; int labelId, editId; bool password; };
-    for (Row row : {Row{"Server", 110, 111, false}, Row{"User Name", 112, 113, false},
-                    Row{"Password", 114, 115, true}, Row{"Directory", 116, 117, false}}) {
-        grid->addWidget(label(QString::fromLatin1(row.text), row.labelId), r, 0);
+    for (Row row : {Row{QT_TR_NOOP("Server"), 110, 111, false},
+                    Row{QT_TR_NOOP("User Name"), 112, 113, false},
+                    Row{QT_TR_NOOP("Password"), 114, 115, true},
+                    Row{QT_TR_NOOP("Directory"), 116, 117, false}}) {
+        grid->addWidget(label(tr(row.text), row.labelId), r, 0);
         grid->addWidget(edit(row.editId, row.password), r++, 1, 1, 2);
     }
     ftpNote_ = label(QString(), kFtpSecurityNote);
@@ -264,7 +270,7 @@ QWidget* SettingsDialog::buildIncoming() {
     grid->addWidget(ftpNote_, r++, 0, 1, 3);
     connect(static_cast<QLineEdit*>(control(111)), &QLineEdit::textChanged, this,
             &SettingsDialog::showFtpSecurity);
-    grid->addWidget(label(QStringLiteral("Check Interval"), 118), r, 0);
+    grid->addWidget(label(tr("Check Interval"), 118), r, 0);
     grid->addWidget(interval_, r, 1);
     grid->addWidget(now, r, 2);
     for (QCheckBox* box : {email_, lan_, ftp_})
@@ -273,16 +279,18 @@ QWidget* SettingsDialog::buildIncoming() {
 }
 
 QWidget* SettingsDialog::buildMail() {
-    auto* group = new QGroupBox(QStringLiteral("&Mail"), this);
+    auto* group = new QGroupBox(tr("&Mail"), this);
     auto* grid = new QGridLayout(group);
     struct Row { const char* text; int editId; bool password; };
     int r = 0;
-    for (Row row : {Row{"SMTP Server", kSmtpServer, false}, Row{"User Name", kSmtpUser, false},
-                    Row{"Password", kSmtpPassword, true}, Row{"Sender Address", kSmtpFrom, false}}) {
-        grid->addWidget(label(QString::fromLatin1(row.text)), r, 0);
+    for (Row row : {Row{QT_TR_NOOP("SMTP Server"), kSmtpServer, false},
+                    Row{QT_TR_NOOP("User Name"), kSmtpUser, false},
+                    Row{QT_TR_NOOP("Password"), kSmtpPassword, true},
+                    Row{QT_TR_NOOP("Sender Address"), kSmtpFrom, false}}) {
+        grid->addWidget(label(tr(row.text)), r, 0);
         grid->addWidget(edit(row.editId, row.password), r++, 1);
     }
-    auto* test = new QPushButton(QStringLiteral("Send Test Mail"), this);
+    auto* test = new QPushButton(tr("Send Test Mail"), this);
     test->setObjectName(QString::number(kSendTestMail));
     connect(test, &QPushButton::clicked, this, &SettingsDialog::sendTestMail);
     grid->addWidget(test, r, 1, Qt::AlignRight);
@@ -354,13 +362,13 @@ void SettingsDialog::writeFtp() {
 void SettingsDialog::showFtpSecurity() {
     const QString server = static_cast<QLineEdit*>(control(111))->text().trimmed();
     if (server.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive))
-        ftpNote_->setText(QStringLiteral("Plain FTP: the password and the dictations travel "
-                                         "unencrypted."));
+        ftpNote_->setText(tr("Plain FTP: the password and the dictations travel "
+                             "unencrypted."));
     else if (server.startsWith(QStringLiteral("ftps://"), Qt::CaseInsensitive))
-        ftpNote_->setText(QStringLiteral("Encrypted (TLS from the start)."));
+        ftpNote_->setText(tr("Encrypted (TLS from the start)."));
     else
-        ftpNote_->setText(QStringLiteral("Encrypted when the server offers TLS; if it offers none, "
-                                         "the password travels unencrypted."));
+        ftpNote_->setText(tr("Encrypted when the server offers TLS; if it offers none, "
+                             "the password travels unencrypted."));
 }
 
 bool SettingsDialog::refuseOwnFolder(int editId, const char* what) {
@@ -370,17 +378,18 @@ bool SettingsDialog::refuseOwnFolder(int editId, const char* what) {
                               settings_.settingsFile()};
     const std::string name = ownFolderNamed(own, folder);
     if (name.empty()) return false;
-    hooks_.warn(QStringLiteral("Settings"),
-                QStringLiteral("The %1 is the program's own %2 folder. Incoming dictation would "
-                               "be taken out of it (or its files deleted).\n\nChoose the folder "
-                               "where the other program leaves the files.")
-                    .arg(QString::fromLatin1(what), qs(name)));
+    hooks_.warn(tr("Settings"),
+                tr("The %1 is the program's own %2 folder. Incoming dictation would "
+                   "be taken out of it (or its files deleted).\n\nChoose the folder "
+                   "where the other program leaves the files.")
+                    .arg(tr(what), qs(name)));
     control(editId)->setFocus();
     return true;
 }
 
 void SettingsDialog::accept() {
-    if (refuseOwnFolder(105, "attachment folder") || refuseOwnFolder(108, "shared folder")) return;
+    if (refuseOwnFolder(105, QT_TR_NOOP("attachment folder")) ||
+        refuseOwnFolder(108, QT_TR_NOOP("shared folder"))) return;
     settings_.setSoundOutDevice(device_->currentIndex());
     settings_.setSoundOutDeviceName(device_->currentIndex() >= 0 ? hooks_.deviceId(device_->currentIndex())
                                                                  : std::string());
@@ -390,10 +399,10 @@ void SettingsDialog::accept() {
         int type = pedal_->currentIndex();
         settings_.setPedalType(type);
         if (type != 0 && !hooks_.pedalFound(type))
-            hooks_.warn(QStringLiteral("Game Control Device Error"),
-                        QStringLiteral("You have selected a foot pedal but no pedal device was "
-                                       "found.\n\nPlease check that the pedal is connected and "
-                                       "that you may read it (see Help, Foot pedals)."));
+            hooks_.warn(tr("Game Control Device Error"),
+                        tr("You have selected a foot pedal but no pedal device was "
+                           "found.\n\nPlease check that the pedal is connected and "
+                           "that you may read it (see Help, Foot pedals)."));
     }
     settings_.setHotKeys(hotKeys_->isChecked());
     // Speeds outside the speed bar's range could not be played; hold them to it.
@@ -435,22 +444,22 @@ void SettingsDialog::checkAnswered(const FtpProbeResult& result) {
     if (checker_.joinable()) checker_.join();
     checking_ = false;
     control(120)->setEnabled(ftp_->isChecked());
-    const QString title = QStringLiteral("Check Now");
+    const QString title = tr("Check Now");
     if (result.ok) {
         hooks_.inform(title, result.encrypted
-                                 ? QStringLiteral("The FTP host answered; the session is encrypted.")
-                                 : QStringLiteral("The FTP host answered; the session is NOT "
-                                                  "encrypted (the password travelled in clear)."));
+                                 ? tr("The FTP host answered; the session is encrypted.")
+                                 : tr("The FTP host answered; the session is NOT "
+                                      "encrypted (the password travelled in clear)."));
         return;
     }
     if (!result.certificateProblem) {
-        hooks_.warn(title, QStringLiteral("The FTP check failed: %1").arg(qs(result.error)));
+        hooks_.warn(title, tr("The FTP check failed: %1").arg(qs(result.error)));
         return;
     }
     const CertificateChoice choice = hooks_.chooseCertificate(
-        title, QStringLiteral("The FTP check ended: %1.\n\nTrust this certificate only if its "
-                              "SHA-256 fingerprint is the one your FTP provider gave you:\n%2\n\n"
-                              "Or use plain FTP, where the password travels unencrypted.")
+        title, tr("The FTP check ended: %1.\n\nTrust this certificate only if its "
+                  "SHA-256 fingerprint is the one your FTP provider gave you:\n%2\n\n"
+                  "Or use plain FTP, where the password travels unencrypted.")
                    .arg(qs(result.error), qs(result.fingerprint)));
     if (choice == CertificateChoice::Cancel) return;
     if (choice == CertificateChoice::Trust) {
@@ -479,17 +488,17 @@ void SettingsDialog::sendTestMail() {
     mail.user = text259(static_cast<QLineEdit*>(control(kSmtpUser)));
     mail.password = text259(static_cast<QLineEdit*>(control(kSmtpPassword)));
     mail.from = text259(static_cast<QLineEdit*>(control(kSmtpFrom)));
-    const QString title = QStringLiteral("Send Test Mail");
+    const QString title = tr("Send Test Mail");
     if (mail.from.empty()) {
-        hooks_.warn(title, QStringLiteral("Enter the sender address first; the test mail is "
-                                          "sent to it."));
+        hooks_.warn(title, tr("Enter the sender address first; the test mail is "
+                              "sent to it."));
         return;
     }
     MailSendResult result = hooks_.sendTestMail(mail, mail.from);
     if (result.sent)
-        hooks_.inform(title, QStringLiteral("A test mail was sent to %1.").arg(qs(mail.from)));
+        hooks_.inform(title, tr("A test mail was sent to %1.").arg(qs(mail.from)));
     else
-        hooks_.warn(title, QStringLiteral("The test mail was not sent: %1").arg(qs(result.error)));
+        hooks_.warn(title, tr("The test mail was not sent: %1").arg(qs(result.error)));
 }
 
 }  // namespace typix

@@ -13,9 +13,12 @@ TypePad::TypePad(QWidget* parent) : QPlainTextEdit(parent) {
 
 std::span<const CommandMenuItem> TypePad::menuItems() {
     static const CommandMenuItem items[] = {
-        {"Cu&t\tCtrl+X", cmd::kCut},       {"&Copy\tCtrl+C", cmd::kCopy},
-        {"&Paste\tCtrl+V", cmd::kPaste},   {"Copy &All\tCtrl+A", cmd::kCopyAll},
-        {nullptr, 0},                      {"&Dispatch\tCtrl+D", cmd::kDispatch},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "Cu&t\tCtrl+X"), cmd::kCut},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "&Copy\tCtrl+C"), cmd::kCopy},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "&Paste\tCtrl+V"), cmd::kPaste},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "Copy &All\tCtrl+A"), cmd::kCopyAll},
+        {nullptr, 0},
+        {QT_TRANSLATE_NOOP("typix::MainDialog", "&Dispatch\tCtrl+D"), cmd::kDispatch},
     };
     return items;
 }

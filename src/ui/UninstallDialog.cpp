@@ -18,8 +18,8 @@ UninstallDialog::UninstallDialog(InstallLocations at, UninstallStage stage, std:
 
 bool UninstallDialog::confirm() {
     if (assumeYes()) return true;
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kUninstallCaption),
-                    QString::fromLatin1(kUninstallQuestion), QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Critical, coreText(kUninstallCaption),
+                    coreText(kUninstallQuestion), QMessageBox::Yes | QMessageBox::No,
                     window());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -30,9 +30,10 @@ bool UninstallDialog::confirmDeleteDictations() {
         const char* remove = std::getenv("TYPIX_REMOVE_DICTATIONS");
         return remove && std::strcmp(remove, "1") == 0;
     }
-    const std::string text = kDeleteDictationsQuestion + dataFolderList(locations().foldersIni);
-    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kUninstallCaption),
-                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, window());
+    const QString text = coreText(kDeleteDictationsQuestion) +
+                         QString::fromStdString(dataFolderList(locations().foldersIni));
+    QMessageBox box(QMessageBox::Question, coreText(kUninstallCaption), text,
+                    QMessageBox::Yes | QMessageBox::No, window());
     box.setObjectName(QStringLiteral("deleteDictations"));
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
@@ -54,7 +55,7 @@ int UninstallDialog::work() {
     }
     if (!confirm()) return 0;
     const bool dictationsToo = confirmDeleteDictations();
-    setStatus(0, QStringLiteral("Removing Korvel Typix"));
+    setStatus(0, tr("Removing Korvel Typix"));
     removeInstallation(locations(), selfFile_, dictationsToo);
     setProgress(100);
     return 1;

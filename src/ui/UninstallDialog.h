@@ -7,6 +7,7 @@
 // too (default No), and removes the installation (see UninstallSession.h).
 // TYPIX_ASSUME_YES=1 answers yes to the first question and takes the second
 // one's default, No, unless TYPIX_REMOVE_DICTATIONS=1.  Interface thread only.
+#include <QCoreApplication>
 #include <string>
 
 #include "ui/InstallDialog.h"
@@ -16,6 +17,8 @@ namespace typix {
 enum class UninstallStage { StartTemporaryCopy, Remove };
 
 class UninstallDialog : public InstallDialog {
+    Q_DECLARE_TR_FUNCTIONS(typix::UninstallDialog)
+
 public:
     UninstallDialog(InstallLocations at, UninstallStage stage, std::string selfFile);
 

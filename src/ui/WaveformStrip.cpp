@@ -24,12 +24,12 @@ constexpr int kSmallestScalePeak = 1024;
 WaveformStrip::WaveformStrip(MainDialog& dialog)
     : QWidget(&dialog), dialog_(dialog), scan_([this](const WaveformChunk& c) { received(c); }) {
     setObjectName(QString::number(cmd::kWaveformStrip));
-    setToolTip(QStringLiteral("Waveform of the dictation: click or drag to go there"));
+    setToolTip(tr("Waveform of the dictation: click or drag to go there"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent);
     length_ = new QLabel(&dialog);
     length_->setObjectName(QString::number(cmd::kLengthText));
-    length_->setToolTip(QStringLiteral("Length of the dictation"));
+    length_->setToolTip(tr("Length of the dictation"));
     length_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     length_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("/ 0:00:00.0 ")));
     loudest_ = kSmallestScalePeak;

@@ -10,12 +10,14 @@
 #include "ui/InstallEntry.h"
 #include "ui/MainApplication.h"
 #include "ui/MainFrame.h"
+#include "ui/Translations.h"
 
 namespace {
 
 int runProgram(int argc, char** argv) {
     if (const std::optional<int> status = typix::runCommandLineOptions(argc, argv)) return *status;
     typix::MainApplication app(argc, argv);
+    typix::installTranslations(&app);
     if (app.handOverToRunningInstance()) return 0;
     app.startFirstInstance();
     typix::MainFrame frame;
