@@ -205,9 +205,9 @@ LSoundSource buildChain(LSoundSource src, const RenderOptions& o) {
         }
         src = LSPMultiMix(LGainList(left), LGainList(right)).apply(src);
     }
-    // After the mix and before the speed change, where the program puts it.
-    if (o.clearVoice) src = LSPClearVoice().apply(src);
     if (o.speed) src = LSPSpeed(o.speed->start, o.speed->end, o.speed->ramp).apply(src);
+    // Last, where the program puts it.
+    if (o.clearVoice) src = LSPClearVoice().apply(src);
     return src;
 }
 
@@ -301,7 +301,7 @@ const CliRegistrar render(
      "  render IN OUT [options]  runs IN through a chain and writes a PCM wave:\n"
      "                           --channels C, --rate HZ, --mix L0:R0,L1:R1,... (dB),\n"
      "                           --speed START[,END,RAMP] (RAMP in 1/10000 s; needs --frames),\n"
-     "                           --clear-voice (after the mix, before the speed change),\n"
+     "                           --clear-voice (last, after the speed change),\n"
      "                           --seek FRAMES, --block N (default 4096, at most 8192),\n"
      "                           --frames N, --bits 8|16|32 (default 16);\n"
      "                           status 1 when OUT cannot be written whole (then removed)",

@@ -61,35 +61,196 @@ const std::array<int32_t, kTableSize>& gainTable() {
     return table;
 }
 
-// One channel's input, held to the filter's range.
-TYPIX_TARGET_CLONES
-void clampInto(const int32_t* __restrict in, int32_t* __restrict out) {
-    for (int32_t i = 0; i < LSRCClearVoice::kChunk; ++i)
-        out[i] = std::clamp(in[i], -LSRCClearVoice::kInputLimit, LSRCClearVoice::kInputLimit);
-}
-
 }  // namespace
 
-// The line between the low band of the blocks before and after each moment,
-// B frames at a time; a fixed B unrolls into vector code.
-template <int B>
-void LSRCClearVoice::subtractLine(const int32_t* __restrict input, const int32_t* __restrict low,
-                                  int32_t* __restrict out, ChannelState& state) {
+// One channel's filter: the input history the output is delayed by, the block
+// sums and first moving sums the running sums drop again `span` blocks later,
+// and the low band drawn back at the full rate for the current chunk.
+struct ClearVoiceChannel {
+    std::vector<int32_t> input;      // delay frames of history, then the chunk
+    std::vector<int32_t> sums;       // span block sums of history, then the chunk's
+    std::vector<int64_t> firstSums;  // likewise for the first moving sum
+    std::vector<int32_t> line;       // the low band of frame f at f + B/2
+    int64_t sum1 = 0;
+    int64_t sum2 = 0;
+    int32_t before2 = 0, before1 = 0;  // the low band of the two blocks before
+};
+
+struct ClearVoiceState {
+    int channels = 1;
+    int32_t decimation = 1;
+    int32_t span = 3;
+    int32_t delay = 3;       // frames: span * decimation
+    int64_t reciprocal = 0;  // 2^shift / (decimation * span^2)
+    int shift = 0;
+    int releaseShift = 0;    // per gain block
+    int32_t envelope = 0;
+    std::vector<ClearVoiceChannel> filters;
+    std::vector<int32_t> high;  // one gain block of high-passed frames, by channel
+    void (*filter)(ClearVoiceState&, int32_t*, int32_t) = nullptr;
+};
+
+namespace {
+
+using State = ClearVoiceState;
+constexpr int32_t kChunk = LSRCClearVoice::kChunk;
+constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
+constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
+
+// The low band of one channel for the whole chunk.  The input is held to the
+// filter's range and kept as history; its block sums feed a running sum of a
+// running sum over `span` of them, normalised by one multiply (exact
+// integers, so the filter never drifts).  The low band of block k stands for
+// the middle of block k - span + 1, and between those middles it is drawn as
+// a straight line: the segment from block value a to b fills B frames.  With
+// C fixed (1 or 2; 0 reads the count from the state) and B fixed, the loops
+// over samples become vector code; only the running sums go block by block.
+template <int B, int C>
+[[gnu::always_inline]] inline void lowBand(State& s, ClearVoiceChannel& f, const int32_t* frames, int32_t n) {
+    const int32_t blocks = n / B;
     constexpr int kShift = std::countr_zero(static_cast<unsigned>(B)) + 1;
-    int32_t before2 = state.before2, before1 = state.before1;
-    for (int32_t k = 0; k < kChunk / B; ++k) {
-        const int32_t now = low[k];
-        const int32_t early = before1 - before2, late = now - before1;
-        const int32_t* delayed = input + k * B;
-        int32_t* o = out + k * B;
-        for (int j = 0; j < B / 2; ++j) o[j] = delayed[j] - (before2 + ((early * (2 * j + B + 1)) >> kShift));
-        for (int j = B / 2; j < B; ++j) o[j] = delayed[j] - (before1 + ((late * (2 * j - B + 1)) >> kShift));
+    const size_t stride = C ? C : static_cast<size_t>(s.channels);
+    int32_t* __restrict fresh = f.input.data() + s.delay;
+    for (int32_t i = 0; i < n; ++i)
+        fresh[i] = std::clamp(frames[static_cast<size_t>(i) * stride], -kInputLimit, kInputLimit);
+
+    const int32_t span = s.span;
+    int32_t* __restrict sums = f.sums.data();
+    for (int32_t m = 0; m < blocks; ++m) {
+        int32_t sum = 0;
+        for (int j = 0; j < B; ++j) sum += fresh[m * B + j];
+        sums[span + m] = sum;
+    }
+
+    int32_t* __restrict line = f.line.data();
+    const auto segment = [line](int32_t q, int32_t a, int32_t b) {
+        if constexpr (B == 1) {
+            line[q] = b;
+        } else {
+            const int32_t d = b - a;
+            int32_t* o = line + q * B;
+            for (int r = 0; r < B; ++r) o[r] = a + ((d * (2 * r + 1)) >> kShift);
+        }
+    };
+    int64_t* __restrict firstSums = f.firstSums.data();
+    int64_t sum1 = f.sum1, sum2 = f.sum2;
+    const int64_t reciprocal = s.reciprocal;
+    const int shift = s.shift;
+    const int64_t half = int64_t{1} << (shift - 1);
+    int32_t before2 = f.before2, before1 = f.before1;
+    segment(0, before2, before1);
+    for (int32_t m = 0; m < blocks; ++m) {
+        sum1 += sums[span + m] - sums[m];
+        firstSums[span + m] = sum1;
+        sum2 += sum1 - firstSums[m];
+        const auto now = static_cast<int32_t>((sum2 * reciprocal + half) >> shift);
+        segment(m + 1, before1, now);
         before2 = before1;
         before1 = now;
     }
-    state.before2 = before2;
-    state.before1 = before1;
+    f.sum1 = sum1;
+    f.sum2 = sum2;
+    f.before2 = before2;
+    f.before1 = before1;
+    std::memmove(sums, sums + blocks, sizeof(int32_t) * static_cast<size_t>(span));
+    std::memmove(firstSums, firstSums + blocks, sizeof(int64_t) * static_cast<size_t>(span));
 }
+
+// The compressor's step for one gain block whose louder channel peaks at
+// `peak`: the envelope follows at once upward and falls by 1/2^releaseShift
+// (at least one unit, so a faint envelope still reaches 0); the gain comes
+// from the table.  The table keeps envelope x gain below 2^31, and every
+// sample of the block is within the envelope, so each product fits 32 bits.
+[[gnu::always_inline]] inline int32_t nextGain(State& s, int32_t peak) {
+    const int32_t envelope = s.envelope;
+    const int32_t fall = std::max(envelope >> s.releaseShift, envelope > 0 ? 1 : 0);
+    s.envelope = std::max(peak, envelope - fall);
+    return gainTable()[static_cast<size_t>(tableIndex(s.envelope))];
+}
+
+[[gnu::always_inline]] inline int32_t scaled(int32_t sample, int32_t gain) {
+    return (sample * gain + 2048) >> 12;
+}
+
+// `n` frames (whole gain blocks, at most kChunk), in place: the low band of
+// every channel, then gain block by
+// gain block the delayed input minus its low band, the block's peak over all
+// channels, and every sample times the one gain.
+template <int B, int C>
+[[gnu::always_inline]] inline void filterFrames(State& s, int32_t* frames, int32_t n) {
+    const int channels = C ? C : s.channels;
+    for (int ch = 0; ch < channels; ++ch) lowBand<B, C>(s, s.filters[static_cast<size_t>(ch)], frames + ch, n);
+
+    const auto highPassed = [&s](int ch, int32_t at, int32_t* __restrict out) {
+        const ClearVoiceChannel& f = s.filters[static_cast<size_t>(ch)];
+        const int32_t* __restrict delayed = f.input.data() + at;
+        const int32_t* __restrict line = f.line.data() + at + B / 2;
+        int32_t peak = 0;
+        for (int i = 0; i < kGainBlock; ++i) {
+            out[i] = delayed[i] - line[i];
+            peak = std::max(peak, out[i] < 0 ? -out[i] : out[i]);
+        }
+        return peak;
+    };
+    for (int32_t at = 0; at < n; at += kGainBlock) {
+        int32_t* __restrict block = frames + static_cast<size_t>(at) * static_cast<size_t>(channels);
+        if constexpr (C == 1) {
+            int32_t high[kGainBlock];
+            const int32_t gain = nextGain(s, highPassed(0, at, high));
+            for (int i = 0; i < kGainBlock; ++i) block[i] = scaled(high[i], gain);
+        } else if constexpr (C == 2) {
+            int32_t left[kGainBlock], right[kGainBlock];
+            const int32_t peak = std::max(highPassed(0, at, left), highPassed(1, at, right));
+            const int32_t gain = nextGain(s, peak);
+            for (int i = 0; i < kGainBlock; ++i) {
+                block[2 * i] = scaled(left[i], gain);
+                block[2 * i + 1] = scaled(right[i], gain);
+            }
+        } else {
+            int32_t* high = s.high.data();
+            int32_t peak = 0;
+            for (int ch = 0; ch < channels; ++ch) peak = std::max(peak, highPassed(ch, at, high + ch * kGainBlock));
+            const int32_t gain = nextGain(s, peak);
+            for (int i = 0; i < kGainBlock; ++i)
+                for (int ch = 0; ch < channels; ++ch)
+                    block[i * channels + ch] = scaled(high[ch * kGainBlock + i], gain);
+        }
+    }
+    for (ClearVoiceChannel& f : s.filters)
+        std::memmove(f.input.data(), f.input.data() + n, sizeof(int32_t) * static_cast<size_t>(s.delay));
+}
+
+// Each combination of lower rate and channel count is its own loop, built for
+// AVX2 and for the baseline.
+#define TYPIX_CLEAR_VOICE_KERNEL(B, C) \
+    TYPIX_TARGET_CLONES void filter_##B##_##C(State& s, int32_t* frames, int32_t n) { filterFrames<B, C>(s, frames, n); }
+#define TYPIX_CLEAR_VOICE_KERNELS(B) \
+    TYPIX_CLEAR_VOICE_KERNEL(B, 1) TYPIX_CLEAR_VOICE_KERNEL(B, 2) TYPIX_CLEAR_VOICE_KERNEL(B, 0)
+TYPIX_CLEAR_VOICE_KERNELS(1)
+TYPIX_CLEAR_VOICE_KERNELS(2)
+TYPIX_CLEAR_VOICE_KERNELS(4)
+TYPIX_CLEAR_VOICE_KERNELS(8)
+TYPIX_CLEAR_VOICE_KERNELS(16)
+TYPIX_CLEAR_VOICE_KERNELS(32)
+#undef TYPIX_CLEAR_VOICE_KERNELS
+#undef TYPIX_CLEAR_VOICE_KERNEL
+
+using Kernel = void (*)(State&, int32_t*, int32_t);
+
+Kernel kernelFor(int32_t decimation, int channels) {
+    const int c = channels == 1 ? 0 : channels == 2 ? 1 : 2;
+    static constexpr Kernel kKernels[6][3] = {
+        {filter_1_1, filter_1_2, filter_1_0},
+        {filter_2_1, filter_2_2, filter_2_0},
+        {filter_4_1, filter_4_2, filter_4_0},
+        {filter_8_1, filter_8_2, filter_8_0},
+        {filter_16_1, filter_16_2, filter_16_0},
+        {filter_32_1, filter_32_2, filter_32_0},
+    };
+    return kKernels[std::countr_zero(static_cast<uint32_t>(decimation))][c];
+}
+
+}  // namespace
 
 int32_t LSRCClearVoice::decimationFor(int32_t sampleRate) {
     const int32_t most = std::clamp(sampleRate / 2800, 1, 32);
@@ -108,30 +269,34 @@ int32_t LSRCClearVoice::gainFor(int32_t envelope) {
 }
 
 LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move(inner)) {
-    decimation_ = decimationFor(sampleRate());
-    decimationShift_ = std::countr_zero(static_cast<uint32_t>(decimation_));
-    span_ = spanFor(sampleRate());
-    delay_ = span_ * decimation_;
-    // The second sum reaches B span^2 kInputLimit (below 2^42); a reciprocal
-    // of at most 2^20 keeps the product below 2^62.
-    const int64_t divisor = int64_t{decimation_} * span_ * span_;
-    shift_ = 19 + (63 - std::countl_zero(static_cast<uint64_t>(divisor)));
-    reciprocal_ = ((int64_t{1} << shift_) + divisor / 2) / divisor;
-    // The envelope falls by 1/2^shift per gain block: a time constant of
-    // about 0.37 s.
-    const double blocksPerRelease = 0.37 * sampleRate() / kGainBlock;
-    releaseShift_ = std::clamp(static_cast<int>(std::lround(std::log2(blocksPerRelease))), 1, 20);
+    if (isError()) return;
     try {
-        channels_.resize(static_cast<size_t>(channels()));
-        const auto blocks = static_cast<size_t>(kChunk / decimation_);
-        for (ChannelState& c : channels_) {
-            c.input.assign(static_cast<size_t>(delay_ + kChunk), 0);
-            c.averages.assign(static_cast<size_t>(span_) + blocks, 0);
-            c.firstSums.assign(static_cast<size_t>(span_) + blocks, 0);
-            c.low.assign(blocks, 0);
+        auto s = std::make_unique<ClearVoiceState>();
+        s->channels = channels();
+        s->decimation = decimationFor(sampleRate());
+        s->span = spanFor(sampleRate());
+        s->delay = s->span * s->decimation;
+        // The second sum reaches B span^2 kInputLimit (below 2^42); a
+        // reciprocal of at most 2^20 keeps the product below 2^62.
+        const int64_t divisor = int64_t{s->decimation} * s->span * s->span;
+        s->shift = 19 + (63 - std::countl_zero(static_cast<uint64_t>(divisor)));
+        s->reciprocal = ((int64_t{1} << s->shift) + divisor / 2) / divisor;
+        // The envelope falls by 1/2^shift per gain block: a time constant of
+        // about 0.37 s.
+        const double blocksPerRelease = 0.37 * sampleRate() / kGainBlock;
+        s->releaseShift = std::clamp(static_cast<int>(std::lround(std::log2(blocksPerRelease))), 1, 20);
+        s->filters.resize(static_cast<size_t>(s->channels));
+        const auto blocks = static_cast<size_t>(kChunk / s->decimation);
+        for (ClearVoiceChannel& f : s->filters) {
+            f.input.assign(static_cast<size_t>(s->delay + kChunk), 0);
+            f.sums.assign(static_cast<size_t>(s->span) + blocks, 0);
+            f.firstSums.assign(static_cast<size_t>(s->span) + blocks, 0);
+            f.line.assign(static_cast<size_t>(kChunk + s->decimation), 0);
         }
-        chunk_.assign(static_cast<size_t>(kChunk) * static_cast<size_t>(channels()), 0);
-        filtered_.assign(static_cast<size_t>(kChunk), 0);
+        s->high.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
+        s->filter = kernelFor(s->decimation, s->channels);
+        chunk_.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
+        state_ = std::move(s);
     } catch (const std::bad_alloc&) {
         setError();
     }
@@ -139,125 +304,56 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
     (void)gainTable();
 }
 
+LSRCClearVoice::~LSRCClearVoice() = default;
+
 void LSRCClearVoice::reset() {
-    for (ChannelState& c : channels_) {
-        std::fill(c.input.begin(), c.input.end(), 0);
-        std::fill(c.averages.begin(), c.averages.end(), 0);
-        std::fill(c.firstSums.begin(), c.firstSums.end(), 0);
-        c.sum1 = c.sum2 = 0;
-        c.before2 = c.before1 = 0;
+    for (ClearVoiceChannel& f : state_->filters) {
+        std::fill(f.input.begin(), f.input.end(), 0);
+        std::fill(f.sums.begin(), f.sums.end(), 0);
+        std::fill(f.firstSums.begin(), f.firstSums.end(), 0);
+        f.sum1 = f.sum2 = 0;
+        f.before2 = f.before1 = 0;
     }
-    envelope_ = 0;
-    outputPosition_ = kChunk;
+    state_->envelope = 0;
+    pending_ = 0;
 }
 
 void LSRCClearVoice::setPosition(int32_t frame) {
     LSoundProcessBase::setPosition(frame);
-    if (!isError()) reset();
+    if (!isError() && state_) reset();
 }
 
+int32_t LSRCClearVoice::getPosition() { return LSoundProcessBase::getPosition() - pending_; }
+
+void LSRCClearVoice::refill(int32_t* frames, int32_t n) {
+    inner_.read(frames, n);
+    state_->filter(*state_, frames, n);
+}
+
+// Whole gain blocks go straight through the caller's buffer; a last piece
+// shorter than a gain block is filtered whole in chunk_ and the rest of it
+// kept for the next read.  The inner source is never more than a gain block
+// ahead, and the output is the same however the stage is read.
 void LSRCClearVoice::read(int32_t* buffer, int32_t frames) {
-    if (isError() || frames <= 0) return;
+    if (isError() || !state_ || frames <= 0) return;
     const auto c = static_cast<size_t>(channels());
     while (frames > 0) {
-        if (outputPosition_ >= kChunk) refill();
-        const int32_t n = std::min(frames, kChunk - outputPosition_);
-        std::memcpy(buffer, chunk_.data() + static_cast<size_t>(outputPosition_) * c,
-                    sizeof(int32_t) * c * static_cast<size_t>(n));
-        buffer += c * static_cast<size_t>(n);
-        frames -= n;
-        outputPosition_ += n;
-    }
-}
-
-void LSRCClearVoice::refill() {
-    inner_.read(chunk_.data(), kChunk);
-    for (int ch = 0; ch < channels(); ++ch) highPass(channels_[static_cast<size_t>(ch)], ch);
-    compress();
-    outputPosition_ = 0;
-}
-
-// The low band of every block of the chunk: block sums, then a running sum
-// of a running sum over `span` of them, normalised by one multiply.  The
-// sums are exact integers, so the filter never drifts.
-void LSRCClearVoice::lowBand(ChannelState& state) {
-    const int32_t b = decimation_;
-    const int32_t blocks = kChunk / b;
-    const int32_t span = span_;
-    const int32_t* input = state.input.data() + delay_;
-    int64_t* averages = state.averages.data();
-    int64_t* firstSums = state.firstSums.data();
-    for (int32_t m = 0; m < blocks; ++m) {
-        int32_t sum = 0;
-        for (int32_t j = 0; j < b; ++j) sum += input[m * b + j];
-        averages[span + m] = sum;
-    }
-    int64_t sum1 = state.sum1, sum2 = state.sum2;
-    const int64_t half = int64_t{1} << (shift_ - 1);
-    for (int32_t m = 0; m < blocks; ++m) {
-        sum1 += averages[span + m] - averages[m];
-        firstSums[span + m] = sum1;
-        sum2 += sum1 - firstSums[m];
-        state.low[static_cast<size_t>(m)] = static_cast<int32_t>((sum2 * reciprocal_ + half) >> shift_);
-    }
-    state.sum1 = sum1;
-    state.sum2 = sum2;
-    std::memmove(averages, averages + blocks, sizeof(int64_t) * static_cast<size_t>(span));
-    std::memmove(firstSums, firstSums + blocks, sizeof(int64_t) * static_cast<size_t>(span));
-}
-
-// The low band of block k stands for the middle of block k - span + 1; the
-// output of frame j of block k is the input `delay` frames back minus the low
-// band drawn as a straight line between the blocks around that moment.  The
-// loops run over one channel's samples laid out in a row, so they become
-// vector code.
-TYPIX_TARGET_CLONES
-void LSRCClearVoice::highPass(ChannelState& state, int channel) {
-    const auto c = static_cast<size_t>(channels());
-    int32_t* input = state.input.data();
-    int32_t* frames = chunk_.data() + channel;
-    int32_t* fresh = input + delay_;
-    if (c == 1) {
-        clampInto(frames, fresh);
-    } else {
-        for (int32_t i = 0; i < kChunk; ++i)
-            fresh[i] = std::clamp(frames[static_cast<size_t>(i) * c], -kInputLimit, kInputLimit);
-    }
-    lowBand(state);
-    const int32_t* low = state.low.data();
-    int32_t* out = filtered_.data();
-    switch (decimation_) {
-        case 1: subtractLine<1>(input, low, out, state); break;
-        case 2: subtractLine<2>(input, low, out, state); break;
-        case 4: subtractLine<4>(input, low, out, state); break;
-        case 8: subtractLine<8>(input, low, out, state); break;
-        case 16: subtractLine<16>(input, low, out, state); break;
-        default: subtractLine<32>(input, low, out, state); break;
-    }
-    std::memmove(input, input + kChunk, sizeof(int32_t) * static_cast<size_t>(delay_));
-    if (c == 1) {
-        std::memcpy(frames, out, sizeof(int32_t) * kChunk);
-    } else {
-        for (int32_t i = 0; i < kChunk; ++i) frames[static_cast<size_t>(i) * c] = out[i];
-    }
-}
-
-TYPIX_TARGET_CLONES
-void LSRCClearVoice::compress() {
-    const auto c = static_cast<size_t>(channels());
-    const auto& table = gainTable();
-    const size_t count = static_cast<size_t>(kGainBlock) * c;
-    for (int32_t at = 0; at < kChunk; at += kGainBlock) {
-        int32_t* block = chunk_.data() + static_cast<size_t>(at) * c;
-        int32_t peak = 0;
-        for (size_t i = 0; i < count; ++i) peak = std::max(peak, block[i] < 0 ? -block[i] : block[i]);
-        // At least one unit a block, so a faint envelope still falls to 0.
-        const int32_t fall = std::max(envelope_ >> releaseShift_, envelope_ > 0 ? 1 : 0);
-        envelope_ = std::max(peak, envelope_ - fall);
-        // The table keeps envelope x gain below 2^31, and every sample of the
-        // block is within the envelope, so the product fits 32 bits.
-        const int32_t gain = table[static_cast<size_t>(tableIndex(envelope_))];
-        for (size_t i = 0; i < count; ++i) block[i] = (block[i] * gain + 2048) >> 12;
+        if (pending_ > 0) {
+            const int32_t n = std::min(frames, pending_);
+            std::memcpy(buffer, chunk_.data() + static_cast<size_t>(kGainBlock - pending_) * c,
+                        sizeof(int32_t) * c * static_cast<size_t>(n));
+            buffer += c * static_cast<size_t>(n);
+            frames -= n;
+            pending_ -= n;
+        } else if (frames >= kGainBlock) {
+            const int32_t n = std::min(frames / kGainBlock * kGainBlock, kChunk);
+            refill(buffer, n);
+            buffer += c * static_cast<size_t>(n);
+            frames -= n;
+        } else {
+            refill(chunk_.data(), kGainBlock);
+            pending_ = kGainBlock;
+        }
     }
 }
 

@@ -14,29 +14,38 @@
 //     scale) to -9 + (L + 9) / 4, lifts by at most 18 dB and leaves
 //     near-silence (below -73 dB) alone.  Since the envelope already holds the
 //     block's peak, the gain can never push a sample past full scale.
-// The stage works in pieces of kChunk frames read from its inner source, so
-// its output does not depend on how it is read; the sound lags the input by
-// the filter's delay (about 3 ms) and the inner position runs up to a piece
-// ahead of what was delivered.
+// The stage filters whole gain blocks (at most kChunk frames at a time) as
+// they are read, so its output does not depend on how it is read; the sound
+// lags the input by the filter's delay (about 3 ms).  It never reads more than
+// a gain block ahead of what it delivered.  It carries state from frame to
+// frame, so it belongs where nothing moves its position block by block: above
+// the speed stage, not below it.
 // All channels share one envelope, so a stereo image does not wander.
 //
 // Threads: no lock of its own; one thread drives it at a time.
 // Failure: over a missing or failed inner source the stage is in the error
 // state and read writes nothing.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "sound/LSoundSource.h"
 
 namespace typix {
 
+// The filter and envelope, defined with the loops that use them.
+struct ClearVoiceState;
+
 class LSRCClearVoice : public LSoundProcessBase {
 public:
     explicit LSRCClearVoice(LSoundSource inner);
+    ~LSRCClearVoice() override;
 
     void read(int32_t* buffer, int32_t frames) override;
     // Positions the inner source and starts the filter and envelope afresh.
     void setPosition(int32_t frame) override;
+    // The inner position less the frames read from it but not delivered yet.
+    int32_t getPosition() override;
 
     // Frames per average at the lower rate (a power of two, 1 to 32) and the
     // span of each moving average in those averages (odd, 3 or more).
@@ -45,43 +54,22 @@ public:
     // The compressor's gain for an envelope (internal sample scale), in Q12.
     static int32_t gainFor(int32_t envelope);
 
-    static constexpr int32_t kChunk = 2048;     // frames filtered in one go
+    static constexpr int32_t kChunk = 2048;     // most frames filtered in one go
     static constexpr int32_t kGainBlock = 32;   // frames per gain step
     // The widest sample the filter takes in (4 times 16-bit full scale;
     // louder input is held there first).
     static constexpr int32_t kInputLimit = 1 << 21;
 
 private:
-    struct ChannelState {
-        std::vector<int32_t> input;     // delay frames of history, then the chunk
-        std::vector<int64_t> averages;  // span block sums of history, then the chunk's
-        std::vector<int64_t> firstSums; // likewise for the first moving sum
-        std::vector<int32_t> low;       // the low band of the chunk's blocks
-        int64_t sum1 = 0;
-        int64_t sum2 = 0;
-        int32_t before2 = 0, before1 = 0;  // the low band of the two blocks before
-    };
 
     void reset();
-    void refill();
-    void highPass(ChannelState& state, int channel);
-    void lowBand(ChannelState& state);
-    template <int B>
-    void subtractLine(const int32_t* input, const int32_t* low, int32_t* out, ChannelState& state);
-    void compress();
+    // Reads n frames (whole gain blocks) from the inner source into `frames`
+    // and filters them there.
+    void refill(int32_t* frames, int32_t n);
 
-    int32_t decimation_ = 1;
-    int decimationShift_ = 0;
-    int32_t span_ = 3;
-    int32_t delay_ = 3;       // frames: span * decimation
-    int64_t reciprocal_ = 0;  // 2^shift_ / (decimation * span^2)
-    int shift_ = 0;
-    int releaseShift_ = 0;    // per gain block
-    int32_t envelope_ = 0;
-    std::vector<ChannelState> channels_;
-    std::vector<int32_t> chunk_;     // kChunk interleaved frames, filtered
-    std::vector<int32_t> filtered_;  // one channel of the chunk
-    int32_t outputPosition_ = kChunk;
+    std::unique_ptr<ClearVoiceState> state_;
+    std::vector<int32_t> chunk_;  // one gain block, filtered, for reads that end inside it
+    int32_t pending_ = 0;         // frames at its end not delivered yet
 };
 
 // The process: wraps a usable source in an LSRCClearVoice, hands back any

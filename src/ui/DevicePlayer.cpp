@@ -33,6 +33,9 @@ public:
         }
     }
     bool play(LSoundSource chain) override {
+        // Stopping what plays reports onStopped, which lets go of the source:
+        // that must happen before the new one is kept, not after.
+        player_.stop();
         source_ = chain;
         bool started = player_.play(chain);
         if (!started) source_.reset();

@@ -128,7 +128,12 @@ public:
     void forwardScanStart();
     void scanEnd();
     void setPosition(int32_t time);
+    // The file and its channel mix, where seeks and lengths are taken.
     LSoundSource buildChain();
+    // What goes on top of everything, the speed stage included: clear voice
+    // when it is on (it must not sit below the speed stage, which moves its
+    // input block by block).
+    LSoundSource finishChain(LSoundSource chain);
     void speedBarAction(int action);     // QAbstractSlider::SliderAction
     void positionBarAction(int action);  // QAbstractSlider::SliderAction
     void volumeChanged();

@@ -46,8 +46,13 @@ LSoundSource MainDialog::buildChain() {
         lastChain_.mixed = true;
         chain = parts_.mix(chain, lastChain_.leftGains, lastChain_.rightGains);
     }
-    // Clear voice works on what the typist hears, after the channel mix; off,
-    // the chain is exactly the one without it.
+    return chain;
+}
+
+// Clear voice works on exactly what the typist hears, last in the chain; off,
+// the chain is exactly the one without it.
+LSoundSource MainDialog::finishChain(LSoundSource chain) {
+    lastChain_.clearVoice = false;
     if (settings_.clearVoice() && chain.usable() && parts_.clearVoice) {
         lastChain_.clearVoice = true;
         chain = parts_.clearVoice(chain);
@@ -118,6 +123,7 @@ void MainDialog::startPlayback(int percent, PlayStart how) {
         lastChain_.startRatio = speed_ * 0.01;
         chain = parts_.speed(chain, speed_ * 0.01, 1.0, 0);
     }
+    chain = finishChain(chain);
     if (!player_->play(chain)) {
         play_->setChecked(false);
         prompts_.warn(tr("Sound Device Error"),
@@ -177,7 +183,7 @@ void MainDialog::rewindScanStart() {
     lastChain_.startRatio = -0.5;
     lastChain_.endRatio = -7.0;
     lastChain_.rampTime = kScanRamp;
-    chain = parts_.speed(chain, -0.5, -7.0, kScanRamp);
+    chain = finishChain(parts_.speed(chain, -0.5, -7.0, kScanRamp));
     // A failed scan start shows nothing: the typist is still holding a key.
     if (player_->play(chain)) rewindScan_ = true;
 }
@@ -204,7 +210,7 @@ void MainDialog::forwardScanStart() {
     lastChain_.startRatio = 0.5;
     lastChain_.endRatio = 7.0;
     lastChain_.rampTime = kScanRamp;
-    chain = parts_.speed(chain, 0.5, 7.0, kScanRamp);
+    chain = finishChain(parts_.speed(chain, 0.5, 7.0, kScanRamp));
     if (player_->play(chain)) forwardScan_ = true;
 }
 

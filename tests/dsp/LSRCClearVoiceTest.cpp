@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "dsp/LSRCSpeed.h"
 #include "dsp/MemorySource.h"
 #include "dsp/SyntheticSpeech.h"
 
@@ -153,14 +154,15 @@ TEST(LSRCClearVoice, SetPositionStartsAfreshAndPositionIsTheInnerOne) {
     const int32_t rate = 8000;
     auto speech = test::syntheticSpeech(rate, rate * 4);
     LSoundSource s = LSPClearVoice().apply(memorySource(speech, rate));
-    const auto first = readFrames(s, 4000);
-    // The inner source runs up to one piece ahead of what was delivered.
-    EXPECT_GE(s->getPosition(), 4000);
-    EXPECT_LE(s->getPosition(), 4000 + LSRCClearVoice::kChunk);
+    const auto first = readFrames(s, 4010);
+    // The position is what was delivered, though the inner source is read
+    // ahead to the end of a gain block.
+    EXPECT_EQ(s->getPosition(), 4010);
+    EXPECT_EQ(static_cast<LSRCClearVoice*>(s.get())->inner()->getPosition(), 4032);
     readFrames(s, 9000);
     s->setPosition(0);
     EXPECT_EQ(s->getPosition(), 0);
-    EXPECT_EQ(readFrames(s, 4000), first);
+    EXPECT_EQ(readFrames(s, 4010), first);
     EXPECT_EQ(s->getLength(), rate * 4);
 }
 
@@ -175,6 +177,48 @@ TEST(LSRCClearVoice, ReadsInAnyPiecesGiveTheSameOutput) {
         pieces.insert(pieces.end(), part.begin(), part.end());
     }
     EXPECT_EQ(pieces, whole);
+}
+
+TEST(LSRCClearVoice, PulledToTheEndAsThePlayerDoesTheLastWordComesOut) {
+    // The player pulls until the position reaches the length.  A word in the
+    // last 1000 frames, well inside the last 2048-frame piece, must be heard.
+    const int32_t rate = 11025;
+    const int32_t length = 5 * 2048 + 1500;
+    std::vector<int32_t> in(size_t(length), 0);
+    const auto word = tones(rate, 1000.0 / rate, {{1000, -12}});
+    std::copy(word.begin(), word.end(), in.end() - 1000);
+    for (int channels : {1, 2}) {
+        std::vector<int32_t> interleaved;
+        for (int32_t v : in) interleaved.insert(interleaved.end(), size_t(channels), v);
+        LSoundSource s = LSPClearVoice().apply(memorySource(interleaved, rate, channels));
+        std::vector<int32_t> out, piece(1102 * size_t(channels));
+        while (s->getPosition() < s->getLength()) {
+            s->read(piece.data(), 1102);
+            out.insert(out.end(), piece.begin(), piece.end());
+        }
+        std::vector<int32_t> left;
+        for (size_t i = 0; i < out.size(); i += size_t(channels)) left.push_back(out[i]);
+        ASSERT_GE(left.size(), size_t(length));
+        // Everything from 100 frames into the word (the filter's delay is 30)
+        // to the end of the input.
+        EXPECT_NEAR(rmsDb(left, size_t(length - 900), size_t(length)), rmsDb(word, 100, 1000), 3.0) << channels;
+    }
+}
+
+TEST(LSRCClearVoice, AboveTheSpeedStageSlowPlaybackLastsTwiceAsLong) {
+    // The speed stage moves its input position block by block; clear voice on
+    // top of it sees one continuous stream and changes nothing of its timing.
+    const int32_t rate = 11025;
+    const auto speech = test::syntheticSpeech(rate, rate * 3);
+    LSoundSource speed = LSPSpeed(0.5, 1.0, 0).apply(memorySource(speech, rate));
+    LSoundSource s = LSPClearVoice().apply(speed);
+    int32_t delivered = 0;
+    std::vector<int32_t> piece(1102);
+    while (s->getPosition() < s->getLength()) {
+        s->read(piece.data(), 1102);
+        delivered += 1102;
+    }
+    EXPECT_NEAR(delivered, 2 * rate * 3, 3 * 1102);
 }
 
 TEST(LSRCClearVoice, LowerRateAndSpanFollowTheRate) {

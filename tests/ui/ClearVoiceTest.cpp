@@ -8,6 +8,8 @@
 #include <QListWidget>
 
 #include "MainWindowFixture.h"
+#include "dsp/LSRCClearVoice.h"
+#include "dsp/LSRCSpeed.h"
 #include "ui/CommandIds.h"
 #include "ui/LDBEdit.h"
 #include "ui/MainFrame.h"
@@ -52,18 +54,33 @@ TEST_F(ClearVoiceTest, OffTheChainIsBitExactToTheChainWithoutTheStage) {
     }
 }
 
-TEST_F(ClearVoiceTest, OnItFollowsTheMixAndChangesWhatIsHeard) {
+TEST_F(ClearVoiceTest, OnItGoesLastAboveTheMixAndTheSpeedStageAndChangesWhatIsHeard) {
     settings.setClearVoice(true);
-    addDictation("stereo", 2, 3.0);
+    addDictation("stereo", 2, 30.0);
     MainDialog& d = open();
-    LSoundSource chain = d.buildChain();
+    LSoundSource chain = d.finishChain(d.buildChain());
     EXPECT_TRUE(d.lastChain().clearVoice);
     EXPECT_TRUE(d.lastChain().mixed);
     EXPECT_EQ(chain->channels(), 2) << "it works on the two mixed channels";
     EXPECT_NE(render(chain, 0, 20000), render(plainChain(d), 0, 20000));
+    // The speed stage moves its input block by block, so clear voice must sit
+    // above it, at normal speed, slowed and in a scan.
+    const auto clearVoiceOverSpeed = [&] {
+        auto* top = dynamic_cast<LSRCClearVoice*>(d.player().source().get());
+        return top && dynamic_cast<LSRCSpeed*>(top->inner().get()) != nullptr;
+    };
+    d.playAtSpeed(100);
+    ASSERT_TRUE(playing());
+    EXPECT_NE(dynamic_cast<LSRCClearVoice*>(d.player().source().get()), nullptr);
     d.playAtSpeed(50);
     ASSERT_TRUE(playing());
-    EXPECT_TRUE(d.lastChain().clearVoice) << "slow playback keeps it, the speed stage comes after";
+    EXPECT_TRUE(d.lastChain().clearVoice);
+    EXPECT_TRUE(clearVoiceOverSpeed()) << "slowed";
+    d.forwardScanStart();
+    ASSERT_TRUE(d.forwardScanning());
+    // A scan started while playing replaces the chain without a stop first.
+    EXPECT_TRUE(clearVoiceOverSpeed()) << "scanning";
+    d.scanEnd();
 }
 
 TEST_F(ClearVoiceTest, TransportMenuItemTogglesItAndRestartsPlaybackOnce) {
