@@ -97,7 +97,7 @@ constexpr int32_t kChunk = LSRCClearVoice::kChunk;
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
 
-// The low band of one channel for the whole chunk.  The input is held to the
+// The low band of one channel for the `n` frames read.  The input is held to the
 // filter's range and kept as history; its block sums feed a running sum of a
 // running sum over `span` of them, normalised by one multiply (exact
 // integers, so the filter never drifts).  The low band of block k stands for
@@ -165,7 +165,7 @@ template <int B, int C>
     const int32_t envelope = s.envelope;
     const int32_t fall = std::max(envelope >> s.releaseShift, envelope > 0 ? 1 : 0);
     s.envelope = std::max(peak, envelope - fall);
-    return gainTable()[static_cast<size_t>(tableIndex(s.envelope))];
+    return LSRCClearVoice::gainFor(s.envelope);
 }
 
 [[gnu::always_inline]] inline int32_t scaled(int32_t sample, int32_t gain) {
