@@ -68,11 +68,12 @@ const std::array<int32_t, kTableSize>& gainTable() {
 // and the low band drawn back at the full rate for the current chunk.
 struct ClearVoiceChannel {
     std::vector<int32_t> input;      // delay frames of history, then the chunk
-    std::vector<int32_t> sums;       // span block sums of history, then the chunk's
-    std::vector<int64_t> firstSums;  // likewise for the first moving sum
+    std::vector<int32_t> sums;       // the chunk's block sums
+    std::vector<uint64_t> running;   // the running sum of running sums, 2 span blocks back
+    std::vector<int32_t> lows;       // the low band of each block of the chunk, two before
     std::vector<int32_t> line;       // the low band of frame f at f + B/2
-    int64_t sum1 = 0;
-    int64_t sum2 = 0;
+    uint64_t first = 0;   // the running sum of the block sums, modulo 2^64
+    uint64_t second = 0;  // the running sum of that
     int32_t before2 = 0, before1 = 0;  // the low band of the two blocks before
 };
 
@@ -81,7 +82,7 @@ struct ClearVoiceState {
     int32_t decimation = 1;
     int32_t span = 3;
     int32_t delay = 3;       // frames: span * decimation
-    int64_t reciprocal = 0;  // 2^shift / (decimation * span^2)
+    uint64_t reciprocal = 0;  // 2^shift / (decimation * span^2)
     int shift = 0;
     int releaseShift = 0;    // per gain block
     int32_t envelope = 0;
@@ -93,67 +94,148 @@ struct ClearVoiceState {
 namespace {
 
 using State = ClearVoiceState;
+using I32x8 = int32_t __attribute__((vector_size(32)));
+using I64x8 = int64_t __attribute__((vector_size(64)));
+using U64x8 = uint64_t __attribute__((vector_size(64)));
+template <int N>
+struct Lanes {
+    typedef int32_t type __attribute__((vector_size(sizeof(int32_t) * N)));
+};
 constexpr int32_t kChunk = LSRCClearVoice::kChunk;
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
 
 // The low band of one channel for the `n` frames read.  The input is held to the
-// filter's range and kept as history; its block sums feed a running sum of a
-// running sum over `span` of them, normalised by one multiply (exact
-// integers, so the filter never drifts).  The low band of block k stands for
-// the middle of block k - span + 1, and between those middles it is drawn as
-// a straight line: the segment from block value a to b fills B frames.  With
-// C fixed (1 or 2; 0 reads the count from the state) and B fixed, the loops
-// over samples become vector code; only the running sums go block by block.
-template <int B, int C>
-[[gnu::always_inline]] inline void lowBand(State& s, ClearVoiceChannel& f, const int32_t* frames, int32_t n) {
+// filter's range and kept as history.  Its block sums go through a moving sum
+// over `span` of them, and that through a second one; the result is
+// normalised by one multiply (exact integers, so the filter never drifts).
+// The two moving sums come from a running sum of a running sum, Q: the second
+// moving sum at block m is Q[m] - 2 Q[m - span] + Q[m - 2 span].  Q grows
+// without bound, so it is kept modulo 2^64 (unsigned), and the difference,
+// far below 2^63, comes out exact.  Only Q goes block by block; everything
+// else is vector code once B and C are fixed (C 1 or 2; 0 reads the count
+// from the state).  The low band of block k stands for the middle of block
+// k - span + 1, and between those middles it is drawn as a straight line: the
+// segment from block value a to b fills B frames.
+// The channel's `n` frames read are already held in its input history.
+template <int B>
+[[gnu::always_inline]] inline void lowBand(State& s, ClearVoiceChannel& f, int32_t n) {
     const int32_t blocks = n / B;
     constexpr int kShift = std::countr_zero(static_cast<unsigned>(B)) + 1;
-    const size_t stride = C ? C : static_cast<size_t>(s.channels);
-    int32_t* __restrict fresh = f.input.data() + s.delay;
-    for (int32_t i = 0; i < n; ++i)
-        fresh[i] = std::clamp(frames[static_cast<size_t>(i) * stride], -kInputLimit, kInputLimit);
+    const int32_t* __restrict fresh = f.input.data() + s.delay;
+
+    const int32_t* __restrict sums = fresh;
+    if constexpr (B > 1) {
+        int32_t* __restrict blockSums = f.sums.data();
+        for (int32_t m = 0; m < blocks; ++m) {
+            int32_t sum = 0;
+            for (int j = 0; j < B; ++j) sum += fresh[m * B + j];
+            blockSums[m] = sum;
+        }
+        sums = blockSums;
+    }
 
     const int32_t span = s.span;
-    int32_t* __restrict sums = f.sums.data();
-    for (int32_t m = 0; m < blocks; ++m) {
-        int32_t sum = 0;
-        for (int j = 0; j < B; ++j) sum += fresh[m * B + j];
-        sums[span + m] = sum;
-    }
-
-    int32_t* __restrict line = f.line.data();
-    const auto segment = [line](int32_t q, int32_t a, int32_t b) {
-        if constexpr (B == 1) {
-            line[q] = b;
-        } else {
-            const int32_t d = b - a;
-            int32_t* o = line + q * B;
-            for (int r = 0; r < B; ++r) o[r] = a + ((d * (2 * r + 1)) >> kShift);
+    uint64_t* __restrict running = f.running.data();  // 2 span blocks of history, then this read's
+    uint64_t first = f.first, second = f.second;
+    int32_t m = 0;
+    if (blocks >= 8) {
+        // Eight blocks at a time.  Within the vector the first sum is a
+        // running sum in three steps (prefix) plus `before1`, what came
+        // before; the second is the prefix of that plus before2.  The sums
+        // carried to the next vector take one add each, so the chain from
+        // vector to vector is short.
+        const U64x8 zero{};
+        U64x8 before1 = zero + first, before2 = zero + second;
+        for (; m + 8 <= blocks; m += 8) {
+            I32x8 in;
+            std::memcpy(&in, sums + m, sizeof in);
+            U64x8 once = reinterpret_cast<U64x8>(__builtin_convertvector(in, I64x8));
+            once += __builtin_shufflevector(once, zero, 8, 0, 1, 2, 3, 4, 5, 6);
+            once += __builtin_shufflevector(once, zero, 8, 8, 0, 1, 2, 3, 4, 5);
+            once += __builtin_shufflevector(once, zero, 8, 8, 8, 8, 0, 1, 2, 3);
+            U64x8 twice = once + before1;
+            twice += __builtin_shufflevector(twice, zero, 8, 0, 1, 2, 3, 4, 5, 6);
+            twice += __builtin_shufflevector(twice, zero, 8, 8, 0, 1, 2, 3, 4, 5);
+            twice += __builtin_shufflevector(twice, zero, 8, 8, 8, 8, 0, 1, 2, 3);
+            const U64x8 out = twice + before2;
+            std::memcpy(running + 2 * span + m, &out, sizeof out);
+            before2 += __builtin_shufflevector(twice, twice, 7, 7, 7, 7, 7, 7, 7, 7);
+            before1 += __builtin_shufflevector(once, once, 7, 7, 7, 7, 7, 7, 7, 7);
         }
-    };
-    int64_t* __restrict firstSums = f.firstSums.data();
-    int64_t sum1 = f.sum1, sum2 = f.sum2;
-    const int64_t reciprocal = s.reciprocal;
-    const int shift = s.shift;
-    const int64_t half = int64_t{1} << (shift - 1);
-    int32_t before2 = f.before2, before1 = f.before1;
-    segment(0, before2, before1);
-    for (int32_t m = 0; m < blocks; ++m) {
-        sum1 += sums[span + m] - sums[m];
-        firstSums[span + m] = sum1;
-        sum2 += sum1 - firstSums[m];
-        const auto now = static_cast<int32_t>((sum2 * reciprocal + half) >> shift);
-        segment(m + 1, before1, now);
-        before2 = before1;
-        before1 = now;
+        first = before1[0];
+        second = before2[0];
     }
-    f.sum1 = sum1;
-    f.sum2 = sum2;
-    f.before2 = before2;
-    f.before1 = before1;
-    std::memmove(sums, sums + blocks, sizeof(int32_t) * static_cast<size_t>(span));
-    std::memmove(firstSums, firstSums + blocks, sizeof(int64_t) * static_cast<size_t>(span));
+    for (; m < blocks; ++m) {
+        first += static_cast<uint64_t>(int64_t{sums[m]});
+        second += first;
+        running[2 * span + m] = second;
+    }
+    f.first = first;
+    f.second = second;
+
+    // lows[k] is the low band of block k - 2 of this read (the two before it
+    // come first).  The shift is taken on the value offset by 2^63, which
+    // makes the unsigned shift an arithmetic one.
+    int32_t* __restrict lows = f.lows.data();
+    const uint64_t reciprocal = s.reciprocal;
+    const int shift = s.shift;
+    const uint64_t offset = (uint64_t{1} << 63) + (uint64_t{1} << (shift - 1));
+    const uint64_t bias = uint64_t{1} << (63 - shift);
+    lows[0] = f.before2;
+    lows[1] = f.before1;
+    for (m = 0; m < blocks; ++m) {
+        const uint64_t sum2 = running[2 * span + m] - 2 * running[span + m] + running[m];
+        lows[m + 2] = static_cast<int32_t>(((sum2 * reciprocal + offset) >> shift) - bias);
+    }
+    f.before2 = lows[blocks];
+    f.before1 = lows[blocks + 1];
+    std::memmove(running, running + blocks, sizeof(uint64_t) * 2 * static_cast<size_t>(span));
+
+    // The straight lines: the segment from lows[q] to lows[q + 1] fills the B
+    // frames from q B.
+    int32_t* __restrict line = f.line.data();
+    if constexpr (B == 1) {
+        std::memcpy(line, lows + 1, sizeof(int32_t) * static_cast<size_t>(blocks + 1));
+    } else if constexpr (B == 2) {
+        for (int32_t q = 0; q <= blocks; ++q) {
+            const int32_t a = lows[q];
+            const int32_t d = lows[q + 1] - a;
+            for (int r = 0; r < B; ++r) line[q * B + r] = a + ((d * (2 * r + 1)) >> kShift);
+        }
+    } else {
+        // One vector per segment: a + d (2 r + 1) / 2B at frame r.
+        using Segment = typename Lanes<B>::type;
+        Segment odds;
+        for (int r = 0; r < B; ++r) odds[r] = 2 * r + 1;
+        for (int32_t q = 0; q <= blocks; ++q) {
+            const int32_t a = lows[q];
+            const int32_t d = lows[q + 1] - a;
+            const Segment v = a + ((d * odds) >> kShift);
+            std::memcpy(line + q * B, &v, sizeof v);
+        }
+    }
+}
+
+// The `n` frames read, each channel held to the filter's range, into the
+// channels' input histories.
+template <int C>
+[[gnu::always_inline]] inline void holdInput(State& s, const int32_t* frames, int32_t n) {
+    const auto hold = [](int32_t v) { return std::clamp(v, -kInputLimit, kInputLimit); };
+    if constexpr (C == 2) {
+        int32_t* __restrict left = s.filters[0].input.data() + s.delay;
+        int32_t* __restrict right = s.filters[1].input.data() + s.delay;
+        for (int32_t i = 0; i < n; ++i) {
+            left[i] = hold(frames[2 * i]);
+            right[i] = hold(frames[2 * i + 1]);
+        }
+    } else {
+        const int channels = C ? C : s.channels;
+        for (int ch = 0; ch < channels; ++ch) {
+            int32_t* __restrict fresh = s.filters[static_cast<size_t>(ch)].input.data() + s.delay;
+            for (int32_t i = 0; i < n; ++i) fresh[i] = hold(frames[static_cast<size_t>(i) * static_cast<size_t>(channels) + static_cast<size_t>(ch)]);
+        }
+    }
 }
 
 // The compressor's step for one gain block whose louder channel peaks at
@@ -179,7 +261,8 @@ template <int B, int C>
 template <int B, int C>
 [[gnu::always_inline]] inline void filterFrames(State& s, int32_t* frames, int32_t n) {
     const int channels = C ? C : s.channels;
-    for (int ch = 0; ch < channels; ++ch) lowBand<B, C>(s, s.filters[static_cast<size_t>(ch)], frames + ch, n);
+    holdInput<C>(s, frames, n);
+    for (int ch = 0; ch < channels; ++ch) lowBand<B>(s, s.filters[static_cast<size_t>(ch)], n);
 
     const auto highPassed = [&s](int ch, int32_t at, int32_t* __restrict out) {
         const ClearVoiceChannel& f = s.filters[static_cast<size_t>(ch)];
@@ -221,7 +304,7 @@ template <int B, int C>
 }
 
 // Each combination of lower rate and channel count is its own loop, built for
-// AVX2 and for the baseline.
+// AVX-512, for AVX2 and for the baseline.
 #define TYPIX_CLEAR_VOICE_KERNEL(B, C) \
     TYPIX_TARGET_CLONES void filter_##B##_##C(State& s, int32_t* frames, int32_t n) { filterFrames<B, C>(s, frames, n); }
 #define TYPIX_CLEAR_VOICE_KERNELS(B) \
@@ -253,7 +336,7 @@ Kernel kernelFor(int32_t decimation, int channels) {
 }  // namespace
 
 int32_t LSRCClearVoice::decimationFor(int32_t sampleRate) {
-    const int32_t most = std::clamp(sampleRate / 2800, 1, 32);
+    const int32_t most = std::clamp(sampleRate / 2000, 1, 32);
     return int32_t{1} << (31 - std::countl_zero(static_cast<uint32_t>(most)));
 }
 
@@ -280,7 +363,7 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
         // reciprocal of at most 2^20 keeps the product below 2^62.
         const int64_t divisor = int64_t{s->decimation} * s->span * s->span;
         s->shift = 19 + (63 - std::countl_zero(static_cast<uint64_t>(divisor)));
-        s->reciprocal = ((int64_t{1} << s->shift) + divisor / 2) / divisor;
+        s->reciprocal = static_cast<uint64_t>(((int64_t{1} << s->shift) + divisor / 2) / divisor);
         // The envelope falls by 1/2^shift per gain block: a time constant of
         // about 0.37 s.
         const double blocksPerRelease = 0.37 * sampleRate() / kGainBlock;
@@ -289,8 +372,9 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
         const auto blocks = static_cast<size_t>(kChunk / s->decimation);
         for (ClearVoiceChannel& f : s->filters) {
             f.input.assign(static_cast<size_t>(s->delay + kChunk), 0);
-            f.sums.assign(static_cast<size_t>(s->span) + blocks, 0);
-            f.firstSums.assign(static_cast<size_t>(s->span) + blocks, 0);
+            f.sums.assign(blocks, 0);
+            f.running.assign(2 * static_cast<size_t>(s->span) + blocks, 0);
+            f.lows.assign(blocks + 2, 0);
             f.line.assign(static_cast<size_t>(kChunk + s->decimation), 0);
         }
         s->high.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
@@ -309,9 +393,8 @@ LSRCClearVoice::~LSRCClearVoice() = default;
 void LSRCClearVoice::reset() {
     for (ClearVoiceChannel& f : state_->filters) {
         std::fill(f.input.begin(), f.input.end(), 0);
-        std::fill(f.sums.begin(), f.sums.end(), 0);
-        std::fill(f.firstSums.begin(), f.firstSums.end(), 0);
-        f.sum1 = f.sum2 = 0;
+        std::fill(f.running.begin(), f.running.end(), 0);
+        f.first = f.second = 0;
         f.before2 = f.before1 = 0;
     }
     state_->envelope = 0;

@@ -116,7 +116,7 @@ void LSRCSpeed::refill() {
 // The new block fades in from gain 0 while the old tail fades out; the gain
 // advances once per interleaved sample, so the channels of one frame receive
 // successive steps.  Integer gains in Q24 keep the loop exact and portable;
-// the 32-bit products vectorise well only with AVX2, hence the two builds.
+// the 32-bit products vectorise well only with AVX2, hence the vector builds.
 TYPIX_TARGET_CLONES
 void LSRCSpeed::crossFade() {
     const int32_t m = static_cast<int32_t>(tail_.size());
