@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "dsp/TargetClones.h"
 
@@ -95,6 +96,7 @@ namespace {
 
 using State = ClearVoiceState;
 using I32x8 = int32_t __attribute__((vector_size(32)));
+using I32x16 = int32_t __attribute__((vector_size(64)));
 using I64x8 = int64_t __attribute__((vector_size(64)));
 using U64x8 = uint64_t __attribute__((vector_size(64)));
 template <int N>
@@ -104,6 +106,26 @@ struct Lanes {
 constexpr int32_t kChunk = LSRCClearVoice::kChunk;
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
+
+// The straight lines for segments of B frames (2 to 16): sixteen frames at a
+// time, the 16 / B segments under them spread from one vector of block
+// values.  Frame r of the segment from a to b is a + (b - a) (2 r + 1) / 2B.
+// Writes `frames` rounded up to 16, and reads lows up to 17 values further
+// than the segments used.
+template <int B, size_t... I>
+[[gnu::always_inline]] inline void drawLine(const int32_t* __restrict lows, int32_t* __restrict line,
+                                            int32_t frames, std::index_sequence<I...>) {
+    constexpr int kShift = std::countr_zero(static_cast<unsigned>(B)) + 1;
+    const I32x16 odds = {static_cast<int32_t>(2 * (I % B) + 1)...};
+    for (int32_t i = 0; i < frames; i += 16) {
+        I32x16 v;
+        std::memcpy(&v, lows + i / B, sizeof v);
+        const I32x16 a = __builtin_shufflevector(v, v, static_cast<int>(I / B)...);
+        const I32x16 b = __builtin_shufflevector(v, v, static_cast<int>(I / B + 1)...);
+        const I32x16 out = a + (((b - a) * odds) >> kShift);
+        std::memcpy(line + i, &out, sizeof out);
+    }
+}
 
 // The low band of one channel for the `n` frames read.  The input is held to the
 // filter's range and kept as history.  Its block sums go through a moving sum
@@ -197,12 +219,8 @@ template <int B>
     int32_t* __restrict line = f.line.data();
     if constexpr (B == 1) {
         std::memcpy(line, lows + 1, sizeof(int32_t) * static_cast<size_t>(blocks + 1));
-    } else if constexpr (B == 2) {
-        for (int32_t q = 0; q <= blocks; ++q) {
-            const int32_t a = lows[q];
-            const int32_t d = lows[q + 1] - a;
-            for (int r = 0; r < B; ++r) line[q * B + r] = a + ((d * (2 * r + 1)) >> kShift);
-        }
+    } else if constexpr (B <= 16) {
+        drawLine<B>(lows, line, (blocks + 1) * B, std::make_index_sequence<16>());
     } else {
         // One vector per segment: a + d (2 r + 1) / 2B at frame r.
         using Segment = typename Lanes<B>::type;
@@ -374,8 +392,9 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
             f.input.assign(static_cast<size_t>(s->delay + kChunk), 0);
             f.sums.assign(blocks, 0);
             f.running.assign(2 * static_cast<size_t>(s->span) + blocks, 0);
-            f.lows.assign(blocks + 2, 0);
-            f.line.assign(static_cast<size_t>(kChunk + s->decimation), 0);
+            // Room for the line drawn sixteen frames at a time.
+            f.lows.assign(blocks + 2 + 17, 0);
+            f.line.assign(static_cast<size_t>(kChunk + 32), 0);
         }
         s->high.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
         s->filter = kernelFor(s->decimation, s->channels);
