@@ -96,34 +96,43 @@ namespace {
 
 using State = ClearVoiceState;
 using I32x8 = int32_t __attribute__((vector_size(32)));
-using I32x16 = int32_t __attribute__((vector_size(64)));
-using I64x8 = int64_t __attribute__((vector_size(64)));
-using U64x8 = uint64_t __attribute__((vector_size(64)));
-template <int N>
-struct Lanes {
-    typedef int32_t type __attribute__((vector_size(sizeof(int32_t) * N)));
-};
+using I32x4 = int32_t __attribute__((vector_size(16)));
+using I64x4 = int64_t __attribute__((vector_size(32)));
+using U64x4 = uint64_t __attribute__((vector_size(32)));
 constexpr int32_t kChunk = LSRCClearVoice::kChunk;
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
 
-// The straight lines for segments of B frames (2 to 16): sixteen frames at a
-// time, the 16 / B segments under them spread from one vector of block
-// values.  Frame r of the segment from a to b is a + (b - a) (2 r + 1) / 2B.
-// Writes `frames` rounded up to 16, and reads lows up to 17 values further
-// than the segments used.
+// The straight lines: frame r of the segment from a to b is
+// a + (b - a) (2 r + 1) / 2B.  Eight frames at a time (one AVX2 register):
+// for B up to 8 the 8 / B segments under them are spread from one vector of
+// block values, for longer segments each takes B / 8 vectors.  Reads lows up
+// to 9 values further than the segments used, and writes `frames` rounded up
+// to 8.
 template <int B, size_t... I>
 [[gnu::always_inline]] inline void drawLine(const int32_t* __restrict lows, int32_t* __restrict line,
                                             int32_t frames, std::index_sequence<I...>) {
     constexpr int kShift = std::countr_zero(static_cast<unsigned>(B)) + 1;
-    const I32x16 odds = {static_cast<int32_t>(2 * (I % B) + 1)...};
-    for (int32_t i = 0; i < frames; i += 16) {
-        I32x16 v;
-        std::memcpy(&v, lows + i / B, sizeof v);
-        const I32x16 a = __builtin_shufflevector(v, v, static_cast<int>(I / B)...);
-        const I32x16 b = __builtin_shufflevector(v, v, static_cast<int>(I / B + 1)...);
-        const I32x16 out = a + (((b - a) * odds) >> kShift);
-        std::memcpy(line + i, &out, sizeof out);
+    if constexpr (B <= 8) {
+        const I32x8 odds = {static_cast<int32_t>(2 * (I % B) + 1)...};
+        for (int32_t i = 0; i < frames; i += 8) {
+            I32x8 v;
+            std::memcpy(&v, lows + i / B, sizeof v);
+            const I32x8 a = __builtin_shufflevector(v, v, static_cast<int>(I / B)...);
+            const I32x8 b = __builtin_shufflevector(v, v, static_cast<int>(I / B + 1)...);
+            const I32x8 out = a + (((b - a) * odds) >> kShift);
+            std::memcpy(line + i, &out, sizeof out);
+        }
+    } else {
+        const I32x8 odds = {static_cast<int32_t>(2 * I + 1)...};
+        for (int32_t q = 0; q * B < frames; ++q) {
+            const int32_t a = lows[q];
+            const int32_t d = lows[q + 1] - a;
+            for (int j = 0; j < B; j += 8) {
+                const I32x8 out = a + ((d * (odds + 2 * j)) >> kShift);
+                std::memcpy(line + q * B + j, &out, sizeof out);
+            }
+        }
     }
 }
 
@@ -143,7 +152,6 @@ template <int B, size_t... I>
 template <int B>
 [[gnu::always_inline]] inline void lowBand(State& s, ClearVoiceChannel& f, int32_t n) {
     const int32_t blocks = n / B;
-    constexpr int kShift = std::countr_zero(static_cast<unsigned>(B)) + 1;
     const int32_t* __restrict fresh = f.input.data() + s.delay;
 
     const int32_t* __restrict sums = fresh;
@@ -161,29 +169,27 @@ template <int B>
     uint64_t* __restrict running = f.running.data();  // 2 span blocks of history, then this read's
     uint64_t first = f.first, second = f.second;
     int32_t m = 0;
-    if (blocks >= 8) {
-        // Eight blocks at a time.  Within the vector the first sum is a
-        // running sum in three steps (prefix) plus `before1`, what came
-        // before; the second is the prefix of that plus before2.  The sums
-        // carried to the next vector take one add each, so the chain from
-        // vector to vector is short.
-        const U64x8 zero{};
-        U64x8 before1 = zero + first, before2 = zero + second;
-        for (; m + 8 <= blocks; m += 8) {
-            I32x8 in;
+    if (blocks >= 4) {
+        // Four blocks at a time (one AVX2 register).  Within the vector the
+        // first sum is a running sum in two steps (prefix) plus `before1`,
+        // what came before; the second is the prefix of that plus before2.
+        // The sums carried to the next vector take one add each, so the chain
+        // from vector to vector is short.
+        const U64x4 zero{};
+        U64x4 before1 = zero + first, before2 = zero + second;
+        for (; m + 4 <= blocks; m += 4) {
+            I32x4 in;
             std::memcpy(&in, sums + m, sizeof in);
-            U64x8 once = reinterpret_cast<U64x8>(__builtin_convertvector(in, I64x8));
-            once += __builtin_shufflevector(once, zero, 8, 0, 1, 2, 3, 4, 5, 6);
-            once += __builtin_shufflevector(once, zero, 8, 8, 0, 1, 2, 3, 4, 5);
-            once += __builtin_shufflevector(once, zero, 8, 8, 8, 8, 0, 1, 2, 3);
-            U64x8 twice = once + before1;
-            twice += __builtin_shufflevector(twice, zero, 8, 0, 1, 2, 3, 4, 5, 6);
-            twice += __builtin_shufflevector(twice, zero, 8, 8, 0, 1, 2, 3, 4, 5);
-            twice += __builtin_shufflevector(twice, zero, 8, 8, 8, 8, 0, 1, 2, 3);
-            const U64x8 out = twice + before2;
+            U64x4 once = reinterpret_cast<U64x4>(__builtin_convertvector(in, I64x4));
+            once += __builtin_shufflevector(once, zero, 4, 0, 1, 2);
+            once += __builtin_shufflevector(once, zero, 4, 4, 0, 1);
+            U64x4 twice = once + before1;
+            twice += __builtin_shufflevector(twice, zero, 4, 0, 1, 2);
+            twice += __builtin_shufflevector(twice, zero, 4, 4, 0, 1);
+            const U64x4 out = twice + before2;
             std::memcpy(running + 2 * span + m, &out, sizeof out);
-            before2 += __builtin_shufflevector(twice, twice, 7, 7, 7, 7, 7, 7, 7, 7);
-            before1 += __builtin_shufflevector(once, once, 7, 7, 7, 7, 7, 7, 7, 7);
+            before2 += __builtin_shufflevector(twice, twice, 3, 3, 3, 3);
+            before1 += __builtin_shufflevector(once, once, 3, 3, 3, 3);
         }
         first = before1[0];
         second = before2[0];
@@ -219,19 +225,8 @@ template <int B>
     int32_t* __restrict line = f.line.data();
     if constexpr (B == 1) {
         std::memcpy(line, lows + 1, sizeof(int32_t) * static_cast<size_t>(blocks + 1));
-    } else if constexpr (B <= 16) {
-        drawLine<B>(lows, line, (blocks + 1) * B, std::make_index_sequence<16>());
     } else {
-        // One vector per segment: a + d (2 r + 1) / 2B at frame r.
-        using Segment = typename Lanes<B>::type;
-        Segment odds;
-        for (int r = 0; r < B; ++r) odds[r] = 2 * r + 1;
-        for (int32_t q = 0; q <= blocks; ++q) {
-            const int32_t a = lows[q];
-            const int32_t d = lows[q + 1] - a;
-            const Segment v = a + ((d * odds) >> kShift);
-            std::memcpy(line + q * B, &v, sizeof v);
-        }
+        drawLine<B>(lows, line, (blocks + 1) * B, std::make_index_sequence<8>());
     }
 }
 
@@ -392,8 +387,8 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
             f.input.assign(static_cast<size_t>(s->delay + kChunk), 0);
             f.sums.assign(blocks, 0);
             f.running.assign(2 * static_cast<size_t>(s->span) + blocks, 0);
-            // Room for the line drawn sixteen frames at a time.
-            f.lows.assign(blocks + 2 + 17, 0);
+            // Room for the line drawn eight frames at a time.
+            f.lows.assign(blocks + 2 + 9, 0);
             f.line.assign(static_cast<size_t>(kChunk + 32), 0);
         }
         s->high.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
