@@ -54,7 +54,7 @@ public:
     // The compressor's gain for an envelope (internal sample scale), in Q12.
     static int32_t gainFor(int32_t envelope);
 
-    static constexpr int32_t kChunk = 2048;     // most frames filtered in one go
+    static constexpr int32_t kChunk = 4096;     // most frames filtered in one go
     static constexpr int32_t kGainBlock = 32;   // frames per gain step
     // The widest sample the filter takes in (4 times 16-bit full scale;
     // louder input is held there first).
