@@ -221,6 +221,49 @@ TEST(LSRCClearVoice, AboveTheSpeedStageSlowPlaybackLastsTwiceAsLong) {
     EXPECT_NEAR(delivered, 2 * rate * 3, 3 * 1102);
 }
 
+// A loud offset under a tone, made as it is read: as long as the test wants
+// without holding it in memory.
+class OffsetToneSource : public LSoundSourceBase {
+public:
+    OffsetToneSource(int32_t rate, int32_t frames, int32_t offset, int32_t amplitude, int32_t period)
+        : LSoundSourceBase(rate, kDefaultPeakLevel, 1), frames_(frames), offset_(offset),
+          amplitude_(amplitude), period_(period) {}
+    void read(int32_t* buffer, int32_t frames) override {
+        for (int32_t i = 0; i < frames; ++i, ++position_)
+            buffer[i] = offset_ + static_cast<int32_t>(std::lround(
+                                      amplitude_ * std::sin(2 * std::numbers::pi * (position_ % period_) / period_)));
+    }
+    void setPosition(int32_t frame) override { position_ = frame; }
+    int32_t getPosition() override { return static_cast<int32_t>(position_); }
+    int32_t getLength() override { return frames_; }
+
+private:
+    int32_t frames_, offset_, amplitude_, period_;
+    int64_t position_ = 0;
+};
+
+TEST(LSRCClearVoice, AnOffsetHeldForHalfAnHourIsStillRemoved) {
+    // The filter's sums of sums grow without bound under a steady offset and
+    // pass 2^64 within half an hour; the low band they give must not
+    // notice.  At 3000 Hz every frame is its own block, the fastest growth.
+    const int32_t rate = 3000, frames = rate * 60 * 30;
+    const int32_t offset = LSRCClearVoice::kInputLimit - (1 << 17), amplitude = 1 << 17;
+    LSoundSource s = LSPClearVoice().apply(makeSource<OffsetToneSource>(rate, frames, offset, amplitude, 6));
+    std::vector<int32_t> second(static_cast<size_t>(rate));
+    double first = 0;
+    for (int32_t at = 0; at < frames; at += rate) {
+        s->read(second.data(), rate);
+        if (at < 10 * rate) continue;  // the compressor settles
+        const double level = amplitudeAt(second, rate, 500, 0, second.size());
+        if (first == 0) first = level;
+        double mean = 0;
+        for (int32_t v : second) mean += v;
+        mean /= rate;
+        ASSERT_NEAR(20 * std::log10(level / first), 0.0, 0.5) << at / rate << " s";
+        ASSERT_LT(std::abs(mean), level / 100) << at / rate << " s";
+    }
+}
+
 TEST(LSRCClearVoice, LowerRateAndSpanFollowTheRate) {
     // The averages span about 1/350 s whatever the rate.
     struct Case { int32_t rate, decimation, span; };
