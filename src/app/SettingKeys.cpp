@@ -47,6 +47,9 @@ const std::vector<SettingKey>& settingKeys() {
         {"smtpuser", E::Text, 0, ""},
         {"smtppassword", E::Text, 0, ""},
         {"smtpfrom", E::Text, 0, ""},
+        // The certificates to trust for the SMTP server instead of the
+        // system's (a PEM file), for a server with its own authority.
+        {"smtpcafile", E::Text, 0, ""},
         // Playback through the clear-voice stage (rumble removed, loud and
         // quiet passages evened out).
         {"clearvoice", E::Flag, 0, ""},

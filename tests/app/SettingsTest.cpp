@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <set>
 
 #include "app/AppTestFolder.h"
 #include "app/Startup.h"
@@ -108,7 +109,13 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"dockactivate", "-126", "dockactivate=-126dB"},
                       WriteCase{"dockactivate", "-127", "dockactivate=--dB"},
                       WriteCase{"dockrecordvolume", "12", "dockrecordvolume=12dB"},
-                      WriteCase{"lanfolder", "/mnt/share/in box", "lanfolder=/mnt/share/in box"}));
+                      WriteCase{"lanfolder", "/mnt/share/in box", "lanfolder=/mnt/share/in box"},
+                      WriteCase{"smtpcafile", "/etc/ssl/own-ca.pem", "smtpcafile=/etc/ssl/own-ca.pem"}));
+
+TEST(SettingKeys, EachKeyIsListedOnce) {
+    std::set<std::string> seen;
+    for (const SettingKey& key : settingKeys()) EXPECT_TRUE(seen.insert(key.name).second) << key.name;
+}
 
 TEST_F(SettingsTest, LevelMinus128IsWrittenAsOff) {
     store.setDockActivate(-128);
