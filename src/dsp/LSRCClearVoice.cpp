@@ -99,7 +99,6 @@ using I32x8 = int32_t __attribute__((vector_size(32)));
 using I32x4 = int32_t __attribute__((vector_size(16)));
 using I64x4 = int64_t __attribute__((vector_size(32)));
 using U64x4 = uint64_t __attribute__((vector_size(32)));
-constexpr int32_t kChunk = LSRCClearVoice::kChunk;
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
 
