@@ -392,7 +392,7 @@ LSRCClearVoice::LSRCClearVoice(LSoundSource inner) : LSoundProcessBase(std::move
         }
         s->high.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
         s->filter = kernelFor(s->decimation, s->channels);
-        chunk_.assign(static_cast<size_t>(kGainBlock) * static_cast<size_t>(s->channels), 0);
+        chunk_.assign(static_cast<size_t>(kChunk) * static_cast<size_t>(s->channels), 0);
         state_ = std::move(s);
     } catch (const std::bad_alloc&) {
         setError();
@@ -426,30 +426,32 @@ void LSRCClearVoice::refill(int32_t* frames, int32_t n) {
     state_->filter(*state_, frames, n);
 }
 
-// Whole gain blocks go straight through the caller's buffer; a last piece
-// shorter than a gain block is filtered whole in chunk_ and the rest of it
-// kept for the next read.  The inner source is never more than a gain block
+// Reads of whole gain blocks are filtered in the caller's buffer, longer ones
+// kChunk frames at a time.  A read that ends inside a gain block is filtered
+// whole, rounded up to the gain block, in chunk_ (one filter pass, not one
+// for the whole blocks and another for the last piece), and the rest of it
+// kept for the next read.  The inner source is never a gain block or more
 // ahead, and the output is the same however the stage is read.
 void LSRCClearVoice::read(int32_t* buffer, int32_t frames) {
     if (isError() || !state_ || frames <= 0) return;
     const auto c = static_cast<size_t>(channels());
     while (frames > 0) {
+        int32_t n = 0;
         if (pending_ > 0) {
-            const int32_t n = std::min(frames, pending_);
-            std::memcpy(buffer, chunk_.data() + static_cast<size_t>(kGainBlock - pending_) * c,
+            n = std::min(frames, pending_);
+            std::memcpy(buffer, chunk_.data() + static_cast<size_t>(filled_ - pending_) * c,
                         sizeof(int32_t) * c * static_cast<size_t>(n));
-            buffer += c * static_cast<size_t>(n);
-            frames -= n;
             pending_ -= n;
-        } else if (frames >= kGainBlock) {
-            const int32_t n = std::min(frames / kGainBlock * kGainBlock, kChunk);
+        } else if (frames > kChunk || frames % kGainBlock == 0) {
+            n = std::min(frames, kChunk);
             refill(buffer, n);
-            buffer += c * static_cast<size_t>(n);
-            frames -= n;
         } else {
-            refill(chunk_.data(), kGainBlock);
-            pending_ = kGainBlock;
+            filled_ = pending_ = (frames + kGainBlock - 1) / kGainBlock * kGainBlock;
+            refill(chunk_.data(), filled_);
+            continue;
         }
+        buffer += c * static_cast<size_t>(n);
+        frames -= n;
     }
 }
 

@@ -68,8 +68,9 @@ private:
     void refill(int32_t* frames, int32_t n);
 
     std::unique_ptr<ClearVoiceState> state_;
-    std::vector<int32_t> chunk_;  // one gain block, filtered, for reads that end inside it
-    int32_t pending_ = 0;         // frames at its end not delivered yet
+    std::vector<int32_t> chunk_;  // filtered frames of a read that ended inside a gain block
+    int32_t filled_ = 0;          // frames filtered into it
+    int32_t pending_ = 0;         // frames at its end not delivered yet (fewer than a gain block)
 };
 
 // The process: wraps a usable source in an LSRCClearVoice, hands back any
