@@ -64,9 +64,10 @@ const std::array<int32_t, kTableSize>& gainTable() {
 
 }  // namespace
 
-// One channel's filter: the input history the output is delayed by, the block
-// sums and first moving sums the running sums drop again `span` blocks later,
-// and the low band drawn back at the full rate for the current chunk.
+// One channel's filter: the input history the output is delayed by, the
+// running sum of running sums back 2 span blocks, and for the current chunk
+// its block sums, their low band and that low band drawn back at the full
+// rate.
 struct ClearVoiceChannel {
     std::vector<int32_t> input;      // delay frames of history, then the chunk
     std::vector<int32_t> sums;       // the chunk's block sums
@@ -97,7 +98,6 @@ namespace {
 using State = ClearVoiceState;
 using I32x8 = int32_t __attribute__((vector_size(32)));
 using I32x4 = int32_t __attribute__((vector_size(16)));
-using I64x4 = int64_t __attribute__((vector_size(32)));
 using U64x4 = uint64_t __attribute__((vector_size(32)));
 constexpr int32_t kGainBlock = LSRCClearVoice::kGainBlock;
 constexpr int32_t kInputLimit = LSRCClearVoice::kInputLimit;
@@ -135,19 +135,17 @@ template <int B, size_t... I>
     }
 }
 
-// The low band of one channel for the `n` frames read.  The input is held to the
-// filter's range and kept as history.  Its block sums go through a moving sum
-// over `span` of them, and that through a second one; the result is
-// normalised by one multiply (exact integers, so the filter never drifts).
+// The low band of one channel for the `n` frames read, which holdInput has
+// already put into the channel's input history.  Their block sums go through
+// a moving sum over `span` of them, and that through a second one; the result
+// is normalised by one multiply (exact integers, so the filter never drifts).
 // The two moving sums come from a running sum of a running sum, Q: the second
 // moving sum at block m is Q[m] - 2 Q[m - span] + Q[m - 2 span].  Q grows
 // without bound, so it is kept modulo 2^64 (unsigned), and the difference,
-// far below 2^63, comes out exact.  Only Q goes block by block; everything
-// else is vector code once B and C are fixed (C 1 or 2; 0 reads the count
-// from the state).  The low band of block k stands for the middle of block
-// k - span + 1, and between those middles it is drawn as a straight line: the
-// segment from block value a to b fills B frames.
-// The channel's `n` frames read are already held in its input history.
+// far below 2^63, comes out exact.  With B fixed every step is vector code.
+// The low band of block k stands for the middle of block k - span + 1, and
+// between those middles it is drawn as a straight line: the segment from
+// block value a to b fills B frames.
 template <int B>
 [[gnu::always_inline]] inline void lowBand(State& s, ClearVoiceChannel& f, int32_t n) {
     const int32_t blocks = n / B;
@@ -179,7 +177,7 @@ template <int B>
         for (; m + 4 <= blocks; m += 4) {
             I32x4 in;
             std::memcpy(&in, sums + m, sizeof in);
-            U64x4 once = reinterpret_cast<U64x4>(__builtin_convertvector(in, I64x4));
+            U64x4 once = __builtin_convertvector(in, U64x4);
             once += __builtin_shufflevector(once, zero, 4, 0, 1, 2);
             once += __builtin_shufflevector(once, zero, 4, 4, 0, 1);
             U64x4 twice = once + before1;
@@ -245,7 +243,8 @@ template <int C>
         const int channels = C ? C : s.channels;
         for (int ch = 0; ch < channels; ++ch) {
             int32_t* __restrict fresh = s.filters[static_cast<size_t>(ch)].input.data() + s.delay;
-            for (int32_t i = 0; i < n; ++i) fresh[i] = hold(frames[static_cast<size_t>(i) * static_cast<size_t>(channels) + static_cast<size_t>(ch)]);
+            const int32_t* in = frames + ch;
+            for (int32_t i = 0; i < n; ++i) fresh[i] = hold(in[static_cast<size_t>(i) * static_cast<size_t>(channels)]);
         }
     }
 }
